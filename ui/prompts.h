@@ -1,0 +1,94 @@
+// Every message box, yes/no question and file dialog of the program goes through Prompts, so that windows can
+// be driven in tests: QtPrompts shows real dialogs, RecordingPrompts records each message in order and
+// answers from a script.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace orvane::ui {
+
+enum class MessageKind { Information, Error, Warning };
+
+struct FileDialogRequest {
+  QString title;
+  QString filter;       // in the program's own notation, for example "*.tpd|*.tpd" or "rom.bin|*.bin"
+  int filterIndex = 1;  // 1-based, as the program's dialogs count
+  QString initialDir;   // "." = the working folder
+  QString fileName;     // proposed name
+};
+
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+  // A modal message box with the text (and a caption where the window gives one).
+  virtual void Message(const QString& text, MessageKind kind = MessageKind::Information,
+                       const QString& caption = {}) = 0;
+  // A confirmation box with Yes and No; true for Yes.
+  virtual bool AskYesNo(const QString& text, const QString& caption = {}) = 0;
+  // File dialogs; nullopt when the user cancels.
+  virtual std::optional<QString> ChooseOpenFile(const FileDialogRequest& request) = 0;
+  virtual std::optional<QString> ChooseSaveFile(const FileDialogRequest& request) = 0;
+
+  void Error(const QString& text) { Message(text, MessageKind::Error); }
+};
+
+// The program-wide Prompts. Until something is installed, a QtPrompts is used.
+Prompts& GetPrompts();
+// Installs `prompts` (not owned) and returns the one it replaces; pass nullptr to go back to the default.
+Prompts* InstallPrompts(Prompts* prompts);
+
+// Installs a Prompts for the lifetime of the object.
+class ScopedPrompts {
+ public:
+  explicit ScopedPrompts(Prompts& p) : previous_(InstallPrompts(&p)) {}
+  ~ScopedPrompts() { InstallPrompts(previous_); }
+  ScopedPrompts(const ScopedPrompts&) = delete;
+  ScopedPrompts& operator=(const ScopedPrompts&) = delete;
+
+ private:
+  Prompts* previous_;
+};
+
+class QtPrompts : public Prompts {
+ public:
+  void Message(const QString& text, MessageKind kind, const QString& caption) override;
+  bool AskYesNo(const QString& text, const QString& caption) override;
+  std::optional<QString> ChooseOpenFile(const FileDialogRequest& request) override;
+  std::optional<QString> ChooseSaveFile(const FileDialogRequest& request) override;
+};
+
+// Turns "desc|pattern|desc|pattern" into Qt's "desc (pattern);;..." form.
+QString ToQtFilter(const QString& programFilter);
+
+// For tests: records every prompt in order; answers questions and dialogs from queues (a question with no
+// scripted answer is answered No, a dialog with none is cancelled).
+class RecordingPrompts : public Prompts {
+ public:
+  struct Entry {
+    enum class Type { Message, Question, OpenDialog, SaveDialog } type;
+    QString text;  // message or question text; for a dialog, the proposed file name
+    MessageKind kind = MessageKind::Information;
+    QString caption;
+    FileDialogRequest request;  // dialogs only
+  };
+
+  void Message(const QString& text, MessageKind kind, const QString& caption) override;
+  bool AskYesNo(const QString& text, const QString& caption) override;
+  std::optional<QString> ChooseOpenFile(const FileDialogRequest& request) override;
+  std::optional<QString> ChooseSaveFile(const FileDialogRequest& request) override;
+
+  std::deque<bool> answers;                   // for AskYesNo
+  std::deque<std::optional<QString>> files;   // for the file dialogs
+  std::vector<Entry> log;
+
+  // The texts of all messages (not questions or dialogs), in order.
+  QStringList Messages() const;
+};
+
+}  // namespace orvane::ui
