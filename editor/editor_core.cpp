@@ -1,0 +1,365 @@
+#include "editor/editor_core.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace orvane::editor {
+
+namespace {
+
+constexpr const char* kPolarityTexts[] = {"H", "V"};
+constexpr const char* kFecTexts[] = {"AUTO", "1/2", "2/3", "3/4", "5/6", "7/8"};
+constexpr const char* kBandTexts[] = {"KU", "C"};
+constexpr const char* kUnknownText = "?";
+constexpr int kLastRadioService = 5;
+// Names, "|" and NUL share the 32-byte name entry; channel names share 28 bytes with their NUL.
+constexpr std::size_t kStoredSatelliteName = name_layout::kMaxStoredName;
+constexpr std::size_t kStoredChannelName = channel_layout::kNameSize - 1;
+
+template <std::size_t N>
+const char* Lookup(const char* const (&table)[N], std::int32_t index) {
+  return index >= 0 && static_cast<std::size_t>(index) < N ? table[index] : kUnknownText;
+}
+
+template <class... Args>
+std::string Format(const char* format, Args... args) {
+  char buffer[96];
+  const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+  return std::string(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
+}
+
+// Rows 0..n-1 of the first `n` entries of an array.
+template <class T, std::size_t N>
+std::vector<T*> FirstRows(std::array<T, N>& slots, int n) {
+  std::vector<T*> rows;
+  for (int i = 0; i < n; ++i) rows.push_back(&slots[static_cast<std::size_t>(i)]);
+  return rows;
+}
+
+template <class T, std::size_t N>
+void DropInArray(std::array<T, N>& slots, int n, const std::vector<bool>& selected, int target) {
+  if (static_cast<int>(selected.size()) != n) return;
+  const std::vector<int> order = DropOrder(selected, target);
+  if (!order.empty()) ApplyOrder(FirstRows(slots, n), order);
+}
+
+template <class T, std::size_t N>
+void DeleteInArray(std::array<T, N>& slots, int n, const std::vector<bool>& selected) {
+  if (static_cast<int>(selected.size()) != n) return;
+  const std::vector<int> kept = KeptRows(selected);
+  std::vector<T> moved;
+  for (int r : kept) moved.push_back(std::move(slots[static_cast<std::size_t>(r)]));
+  std::size_t i = 0;
+  for (; i < moved.size(); ++i) slots[i] = std::move(moved[i]);
+  for (; i < N; ++i) slots[i] = T{};
+}
+
+std::vector<DATABASESATELLITEINFO*> SatelliteRows(DATABASESATELLITETABLE& db,
+                                                  const std::vector<int>& rowSlots) {
+  std::vector<DATABASESATELLITEINFO*> rows;
+  for (int s : rowSlots) rows.push_back(&db.satellites.at(static_cast<std::size_t>(s)));
+  return rows;
+}
+
+// The exchange procedure of the two satellite sorts: for every s, every r (not only r > s) with
+// key[r] >= key[s] swaps places with s. It sorts ascending; ties end up as the swaps leave them.
+template <class Key>
+std::vector<int> ExchangeSortOrder(std::vector<Key> key) {
+  const int n = static_cast<int>(key.size());
+  std::vector<int> origin(static_cast<std::size_t>(n));
+  for (int r = 0; r < n; ++r) origin[static_cast<std::size_t>(r)] = r;
+  for (int s = 0; s < n; ++s) {
+    for (int r = 0; r < n; ++r) {
+      if (key[static_cast<std::size_t>(r)] >= key[static_cast<std::size_t>(s)]) {
+        std::swap(key[static_cast<std::size_t>(r)], key[static_cast<std::size_t>(s)]);
+        std::swap(origin[static_cast<std::size_t>(r)], origin[static_cast<std::size_t>(s)]);
+      }
+    }
+  }
+  return origin;
+}
+
+// Stable partition of the listed transponders: those for which `first` holds, then the others.
+template <class Pred>
+void PartitionTransponders(DATABASESATELLITEINFO& satellite, Pred first) {
+  const int n = TransponderRowCount(satellite);
+  std::vector<int> order;
+  for (int r = 0; r < n; ++r)
+    if (first(satellite.transponders[static_cast<std::size_t>(r)])) order.push_back(r);
+  for (int r = 0; r < n; ++r)
+    if (!first(satellite.transponders[static_cast<std::size_t>(r)])) order.push_back(r);
+  ApplyOrder(FirstRows(satellite.transponders, n), order);
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+const char* PolarityText(std::int32_t polarity) {
+  return Lookup(kPolarityTexts, polarity);
+}
+const char* FecText(std::int32_t fec) {
+  return Lookup(kFecTexts, fec);
+}
+const char* ServiceText(std::int32_t fec) {
+  if (fec == 0) return "TV";
+  return fec >= 1 && fec <= kLastRadioService ? "Radio" : kUnknownText;
+}
+const char* BandText(std::int32_t band) {
+  return Lookup(kBandTexts, band);
+}
+
+std::string SatelliteRow(int slot, const DATABASESATELLITEINFO& satellite) {
+  return Format("%.3d ", slot + 1) + satellite.name +
+         Format("(%u.%u E)", satellite.eastPosition / 10, satellite.eastPosition % 10);
+}
+
+std::string TransponderRow(int slot, const DATABASETRANSPONDERINFO& tp) {
+  if (tp.analog())
+    return Format("%.3d %5d-%5d-%s-%s (A)", slot + 1, tp.frequency, tp.symbolRate, PolarityText(tp.polarity),
+                  ServiceText(tp.fec));
+  return Format("%.3d %5d-%5d-%s-%s (D)", slot + 1, tp.frequency, tp.symbolRate, PolarityText(tp.polarity),
+                FecText(tp.fec));
+}
+
+std::string ChannelRow(const DATABASECHANNELINFO& ch, bool analog) {
+  if (analog) return Format("L(%3d) R(%3d) %s ", ch.videoPid, ch.audioPid, BandText(ch.pcrPid)) + ch.name;
+  return Format("%4d %4d %4d ", ch.videoPid, ch.audioPid, ch.pcrPid) + ch.name;
+}
+
+std::vector<int> SatelliteRowSlots(const DATABASESATELLITETABLE& db) {
+  std::vector<int> slots;
+  for (int s = 0; s < kSatelliteSlots; ++s)
+    if (SatelliteSlotUsed(db.satellites[static_cast<std::size_t>(s)])) slots.push_back(s);
+  return slots;
+}
+
+int TransponderRowCount(const DATABASESATELLITEINFO& satellite) {
+  int n = 0;
+  while (n < kTransponderSlots && satellite.transponders[static_cast<std::size_t>(n)].frequency != 0) ++n;
+  return n;
+}
+
+int ChannelRowCount(const DATABASETRANSPONDERINFO& transponder) {
+  int n = 0;
+  while (n < kChannelSlots && transponder.channels[static_cast<std::size_t>(n)].used()) ++n;
+  return n;
+}
+
+int FirstUnusedSatelliteSlot(const DATABASESATELLITEINFO* satellites, int count) {
+  for (int s = 0; s < count; ++s)
+    if (!SatelliteSlotUsed(satellites[s])) return s;
+  return -1;
+}
+
+int NamedSatelliteSlots(const std::vector<int>& rowSlots) {
+  return rowSlots.empty() ? 0 : rowSlots.back() + 1;
+}
+
+int DefinedChannelCount(const DATABASESATELLITEINFO& satellite) {
+  int n = 0;
+  for (const auto& tp : satellite.transponders) {
+    if (!tp.used()) continue;
+    for (const auto& ch : tp.channels) n += ch.used() ? 1 : 0;
+  }
+  return n;
+}
+
+std::string StatusLine(const DATABASESATELLITETABLE& db, int satelliteRows, int selectedSlot) {
+  int transponders = 0;
+  int channels = 0;
+  for (const auto& sat : db.satellites) {
+    for (const auto& tp : sat.transponders) transponders += tp.used() ? 1 : 0;
+    channels += DefinedChannelCount(sat);
+  }
+  const int current = selectedSlot >= 0 && selectedSlot < kSatelliteSlots
+                          ? DefinedChannelCount(db.satellites[static_cast<std::size_t>(selectedSlot)])
+                          : 0;
+  return Format(
+      "All Satellites (%d), All TPs(%d), All define channels(%d), Current satellite define chanenls(%d)",
+      satelliteRows, transponders, channels, current);
+}
+
+std::vector<int> DropOrder(const std::vector<bool>& selected, int target) {
+  const int n = static_cast<int>(selected.size());
+  if (target < 0 || target >= n) return {};
+  const int k = static_cast<int>(std::count(selected.begin(), selected.end(), true));
+  std::vector<int> order(static_cast<std::size_t>(n), -1);
+  int i = 0;
+  for (int r = 0; r < n; ++r) {
+    if (selected[static_cast<std::size_t>(r)]) continue;
+    if (target <= i && i <= target + k - 1) i = target + k;
+    order[static_cast<std::size_t>(i++)] = r;
+  }
+  int j = std::min(i, target);
+  for (int r = 0; r < n; ++r)
+    if (selected[static_cast<std::size_t>(r)]) order[static_cast<std::size_t>(j++)] = r;
+  return order;
+}
+
+std::vector<int> KeptRows(const std::vector<bool>& selected) {
+  std::vector<int> kept;
+  for (std::size_t r = 0; r < selected.size(); ++r)
+    if (!selected[r]) kept.push_back(static_cast<int>(r));
+  return kept;
+}
+
+void DropSatellites(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots,
+                    const std::vector<bool>& selected, int target) {
+  if (selected.size() != rowSlots.size()) return;
+  const std::vector<int> order = DropOrder(selected, target);
+  if (!order.empty()) ApplyOrder(SatelliteRows(db, rowSlots), order);
+}
+
+void DeleteSatellites(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots,
+                      const std::vector<bool>& selected) {
+  if (selected.size() != rowSlots.size() || rowSlots.empty()) return;
+  const std::vector<int> kept = KeptRows(selected);
+  std::vector<DATABASESATELLITEINFO> moved;
+  for (int r : kept) moved.push_back(std::move(db.satellites.at(static_cast<std::size_t>(rowSlots[r]))));
+  std::size_t i = 0;
+  for (; i < moved.size(); ++i) db.satellites.at(static_cast<std::size_t>(rowSlots[i])) = std::move(moved[i]);
+  // The rows left over become empty, and so does every slot after the last row.
+  for (; i < rowSlots.size(); ++i)
+    db.satellites.at(static_cast<std::size_t>(rowSlots[i])) = DATABASESATELLITEINFO{};
+  for (int s = rowSlots.back() + 1; s < kSatelliteSlots; ++s)
+    db.satellites[static_cast<std::size_t>(s)] = DATABASESATELLITEINFO{};
+}
+
+void SortSatellitesByName(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots) {
+  std::vector<std::string> key;
+  for (int s : rowSlots) key.push_back(db.satellites.at(static_cast<std::size_t>(s)).name);
+  ApplyOrder(SatelliteRows(db, rowSlots), ExchangeSortOrder(std::move(key)));
+}
+
+void SortSatellitesByDegree(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots) {
+  std::vector<std::uint32_t> key;
+  for (int s : rowSlots) key.push_back(db.satellites.at(static_cast<std::size_t>(s)).eastPosition);
+  ApplyOrder(SatelliteRows(db, rowSlots), ExchangeSortOrder(std::move(key)));
+}
+
+void DropTransponders(DATABASESATELLITEINFO& satellite, const std::vector<bool>& selected, int target) {
+  DropInArray(satellite.transponders, TransponderRowCount(satellite), selected, target);
+}
+
+void DeleteTransponders(DATABASESATELLITEINFO& satellite, const std::vector<bool>& selected) {
+  DeleteInArray(satellite.transponders, TransponderRowCount(satellite), selected);
+}
+
+void SortTranspondersByFrequency(DATABASESATELLITEINFO& satellite) {
+  const int n = TransponderRowCount(satellite);
+  auto& tps = satellite.transponders;
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < n; ++j)
+      if (static_cast<std::uint32_t>(tps[static_cast<std::size_t>(j)].frequency) <
+          static_cast<std::uint32_t>(tps[static_cast<std::size_t>(i)].frequency))
+        std::swap(tps[static_cast<std::size_t>(i)], tps[static_cast<std::size_t>(j)]);
+}
+
+void SortTranspondersKuToC(DATABASESATELLITEINFO& satellite) {
+  constexpr std::uint32_t kKuBandFrom = 5000;  // MHz
+  SortTranspondersByFrequency(satellite);
+  PartitionTransponders(satellite, [](const DATABASETRANSPONDERINFO& tp) {
+    return static_cast<std::uint32_t>(tp.frequency) >= kKuBandFrom;
+  });
+}
+
+void SortTranspondersAnalogFirst(DATABASESATELLITEINFO& satellite) {
+  PartitionTransponders(satellite, [](const DATABASETRANSPONDERINFO& tp) { return tp.analog(); });
+}
+
+void SortTranspondersDigitalFirst(DATABASESATELLITEINFO& satellite) {
+  PartitionTransponders(satellite, [](const DATABASETRANSPONDERINFO& tp) { return !tp.analog(); });
+}
+
+int PasteTransponders(DATABASESATELLITEINFO& satellite, const DATABASESATELLITEINFO& clipboard) {
+  int n = TransponderRowCount(satellite);
+  int pasted = 0;
+  for (int i = 0; i < kTransponderSlots; ++i) {
+    const auto& from = clipboard.transponders[static_cast<std::size_t>(i)];
+    if (n >= kTransponderSlots || from.frequency == 0) break;
+    auto& to = satellite.transponders[static_cast<std::size_t>(n)];
+    to.frequency = from.frequency;
+    to.symbolRate = from.symbolRate;
+    to.polarity = from.polarity;
+    to.fec = from.fec;
+    ++n;
+    ++pasted;
+  }
+  return pasted;
+}
+
+void DropChannels(DATABASETRANSPONDERINFO& transponder, const std::vector<bool>& selected, int target) {
+  DropInArray(transponder.channels, ChannelRowCount(transponder), selected, target);
+}
+
+void DeleteChannels(DATABASETRANSPONDERINFO& transponder, const std::vector<bool>& selected) {
+  DeleteInArray(transponder.channels, ChannelRowCount(transponder), selected);
+}
+
+std::int32_t TextToInt32(std::string_view text, std::int32_t fallback) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  if (i == text.size()) return fallback;
+  std::int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c < '0' || c > '9') return fallback;
+    value = value * 10 + (c - '0');
+    if (value > static_cast<std::int64_t>(INT32_MAX) + 1) return fallback;
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return fallback;
+  return static_cast<std::int32_t>(value);
+}
+
+std::string UnsignedText(std::int32_t value) {
+  return std::to_string(static_cast<std::uint32_t>(value));
+}
+
+std::uint32_t TextToEastDegree(std::string_view text) {
+  // Plain decimal notation only (blanks around, sign, digits, one point, exponent); strtold alone would also
+  // take "inf", "nan" and hexadecimal.
+  std::size_t b = 0, e = text.size();
+  while (b < e && IsBlank(text[b])) ++b;
+  while (e > b && IsBlank(text[e - 1])) --e;
+  const std::string body(text.substr(b, e - b));
+  if (body.empty() || body.find_first_not_of("0123456789.+-eE") != std::string::npos) return 0;
+  if (body.find_first_of("0123456789") == std::string::npos) return 0;
+  errno = 0;
+  char* end = nullptr;
+  const long double value = std::strtold(body.c_str(), &end);
+  if (end != body.c_str() + body.size() || errno == ERANGE) return 0;
+  // The default rounding mode sends an exact half to the even neighbour.
+  const long double tenths = std::nearbyint(value * 10.0L);
+  constexpr long double kLimit = 9.2e18L;  // inside int64
+  if (!std::isfinite(tenths) || std::fabs(tenths) > kLimit) return 0;
+  return static_cast<std::uint32_t>(static_cast<std::int64_t>(tenths));
+}
+
+std::string EastDegreeText(std::uint32_t tenths) {
+  return Format("%u.%u", tenths / 10, tenths % 10);
+}
+
+std::string StoredSatelliteName(std::string name) {
+  if (name.size() > kStoredSatelliteName) name.resize(kStoredSatelliteName);
+  return name;
+}
+
+std::string StoredChannelName(std::string name) {
+  if (name.size() > kStoredChannelName) name.resize(kStoredChannelName);
+  return name;
+}
+
+std::int32_t StoredIndex(std::int32_t chosen, std::int32_t previous) {
+  return chosen < 0 ? previous : chosen;
+}
+
+}  // namespace orvane::editor
