@@ -55,7 +55,7 @@ struct ImportReport {
   int listingsMissing = 0;      // index lines whose listing file is not there (passed over silently)
   int listingsLeftOut = 0;      // listings not read because all 156 satellite slots were taken
   int transpondersLeftOut = 0;  // transponders past the 120th of one pass (the first 120 are kept)
-  int recordsUnmapped = 0;      // records passed over for a polarisation digit 4-9 or a FEC digit 8 or 9
+  int recordsUnmapped = 0;  // records passed over for a polarisation digit 4-9 (FEC digits 8, 9 read as AUTO)
 };
 
 // Runs the import on `db` in `workDir` (the program passes its working folder, "."):

@@ -1,0 +1,101 @@
+#include "satcodx/text_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <limits>
+
+#include "satcodx/satcodx_import.h"
+
+namespace orvane::satcodx::text {
+
+std::string_view Field(std::string_view line, int column, int count) {
+  if (column < 1) column = 1;  // the runtime's Copy treats an index below 1 as 1
+  if (count <= 0) return {};
+  const auto start = static_cast<std::size_t>(column - 1);
+  if (start >= line.size()) return {};
+  return line.substr(start, static_cast<std::size_t>(count));
+}
+
+std::optional<std::int32_t> ToInt(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return std::nullopt;
+  std::int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    if (value > static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > std::numeric_limits<std::int32_t>::max() || value < std::numeric_limits<std::int32_t>::min())
+    return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+std::int32_t ToIntOrThrow(std::string_view text) {
+  if (auto v = ToInt(text)) return *v;
+  throw SatcodxError("'" + std::string(text) + "' is not a valid integer value");
+}
+
+std::string_view TrimTrailingBlanks(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+std::string IoErrorText(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+      return "File not found";
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+      return "File access denied";
+    case EMFILE:
+    case ENFILE:
+      return "Too many open files";
+    case ENOSPC:
+      return "Disk full";
+    case ENAMETOOLONG:
+      return "Invalid filename";
+    default: {
+      char text[32];
+      std::snprintf(text, sizeof text, "I/O error %d", err);
+      return text;
+    }
+  }
+}
+
+void ReadWholeFile(const std::filesystem::path& path, std::string& out) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw SatcodxError(IoErrorText(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    throw SatcodxError(IoErrorText(EISDIR));
+  }
+  out.clear();
+  if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+  char chunk[1 << 16];
+  while (true) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd);
+      throw SatcodxError(IoErrorText(err));
+    }
+    if (n == 0) break;
+    out.append(chunk, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+}
+
+}  // namespace orvane::satcodx::text
