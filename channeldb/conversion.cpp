@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "channeldb/records.h"
 #include "common/bytes.h"
@@ -50,7 +51,10 @@ ImageToModelReport ImageToModel(const SatelliteImage& image, const SatelliteName
   // Channels.
   const std::uint32_t stored = bytes::GetU32LE(chn, channel_layout::kCount);
   const int count = static_cast<int>(std::min<std::uint32_t>(stored, kChannelTableEntries));
-  report.channelEntriesBeyond400 = static_cast<int>(stored - static_cast<std::uint32_t>(count));
+  report.channelEntriesBeyond400 = stored - static_cast<std::uint32_t>(count);
+  // A sound table names each slot once; in a corrupt one (say a count beyond the entries written) a later
+  // entry must not overwrite a channel an earlier one gave.
+  std::vector<bool> filled(static_cast<std::size_t>(kSatelliteSlots) * kTransponderSlots * kChannelSlots);
   for (int i = 0; i < count; ++i) {
     using namespace channel_layout;
     const std::size_t e = Entry(i);
@@ -61,6 +65,12 @@ ImageToModelReport ImageToModel(const SatelliteImage& image, const SatelliteName
       ++report.channelEntriesOutOfRange;
       continue;
     }
+    const std::size_t key = (static_cast<std::size_t>(s) * kTransponderSlots + t) * kChannelSlots + c;
+    if (filled[key]) {
+      ++report.channelEntriesRepeated;
+      continue;
+    }
+    filled[key] = true;
     auto& ch = db.satellites[s].transponders[t].channels[c];
     ch.videoPid = bytes::GetU16LE(chn, e + kFirst);
     ch.audioPid = bytes::GetU16LE(chn, e + kSecond);

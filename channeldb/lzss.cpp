@@ -19,105 +19,118 @@ class TreeEncoder {
   static constexpr int F = kLookAhead;
   static constexpr std::uint16_t kNil = N;
 
-  // Index of the first byte among key[1..17] that differs from node[1..17] (18 when all agree); `cmp`
-  // receives key byte minus node byte there. Word-wide compares find the mismatch without a byte loop.
-  static int Mismatch(const std::uint8_t* key, const std::uint8_t* node, int& cmp) {
-    std::uint64_t a, b;
-    std::memcpy(&a, key + 1, 8);
-    std::memcpy(&b, node + 1, 8);
-    int base = 1;
-    if (a == b) {
-      std::memcpy(&a, key + 9, 8);
-      std::memcpy(&b, node + 9, 8);
-      base = 9;
-      if (a == b) {
-        cmp = key[17] - node[17];
-        return cmp != 0 ? 17 : F;
-      }
-    }
-    const int k = base + (__builtin_ctzll(a ^ b) >> 3);
-    cmp = key[k] - node[k];
-    return k;
+  static std::uint64_t LoadBigEndian(const std::uint8_t* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return __builtin_bswap64(v);
   }
 
+  // Walks the tree of the string at r, recording the longest match met first, and links r in. Children are
+  // indexed by direction (0 left, 1 right) so that the walk needs no unpredictable branch: bytes 1..16 are
+  // compared as two big-endian words, whose integer order is the byte order the original compares by.
   void InsertNode(int r) {
-    int cmp = 1;
     const std::uint8_t* key = &text_[r];
+    const std::uint64_t k1 = LoadBigEndian(key + 1);
+    const std::uint64_t k2 = LoadBigEndian(key + 9);
+    const std::uint8_t k3 = key[17];
+    const unsigned __int128 keyWords = (static_cast<unsigned __int128>(k1) << 64) | k2;
     int p = N + 1 + key[0];
-    rson_[r] = lson_[r] = kNil;
-    matchLength_ = 0;
-    for (;;) {
-      if (cmp >= 0) {
-        if (rson_[p] != kNil) {
-          p = rson_[p];
-        } else {
-          rson_[p] = static_cast<std::uint16_t>(r);
-          dad_[r] = static_cast<std::uint16_t>(p);
-          return;
-        }
-      } else {
-        if (lson_[p] != kNil) {
-          p = lson_[p];
-        } else {
-          lson_[p] = static_cast<std::uint16_t>(r);
-          dad_[r] = static_cast<std::uint16_t>(p);
+    int dir = 1;
+    int length = 0;
+    int position = 0;
+    child_[r][0] = child_[r][1] = kNil;
+    int next = child_[p][1];
+    while (next != kNil) {
+      p = next;
+      // Both children are fetched together with the node's bytes, so the next step waits for the compare
+      // only, not for another load after it.
+      const int left = child_[p][0];
+      const int right = child_[p][1];
+      const std::uint8_t* node = &text_[p];
+      // Which word differs first is as unpredictable as the direction itself, so both words are compared
+      // and the results picked by selects rather than branches.
+      const std::uint64_t n1 = LoadBigEndian(node + 1);
+      const std::uint64_t n2 = LoadBigEndian(node + 9);
+      // The direction is all the next step waits for: one 128-bit compare of the big-endian words, whose
+      // integer order is the byte order the original compares by. The match length is worked out beside it.
+      const unsigned __int128 nodeWords = (static_cast<unsigned __int128>(n1) << 64) | n2;
+      dir = keyWords > nodeWords;
+      const std::uint64_t x1 = n1 ^ k1;
+      const std::uint64_t x2 = n2 ^ k2;
+      const int inFirst = 0 - static_cast<int>(x1 != 0);
+      const int zeros = (__builtin_clzll(x1 | 1) & inFirst) | ((64 + __builtin_clzll(x2 | 1)) & ~inFirst);
+      int i = 1 + (zeros >> 3);
+      if (__builtin_expect((x1 | x2) == 0, 0)) {  // bytes 1..16 agree
+        const std::uint8_t n3 = node[17];
+        i = n3 != k3 ? 17 : F;
+        dir = k3 > n3;
+        if (i == F) {
+          matchLength_ = F;
+          matchPosition_ = p;
+          ReplaceNode(p, r);
           return;
         }
       }
-      const int i = Mismatch(key, &text_[p], cmp);
-      if (i > matchLength_) {
-        matchPosition_ = p;
-        if ((matchLength_ = i) >= F) break;
-      }
+      const int longer = 0 - static_cast<int>(i > length);
+      position = (p & longer) | (position & ~longer);
+      length = (i & longer) | (length & ~longer);
+      next = dir ? right : left;
     }
-    // A full match: the new node takes the old one's place.
+    child_[p][dir] = static_cast<std::uint16_t>(r);
+    dad_[r] = static_cast<std::uint16_t>(p);
+    matchLength_ = length;
+    matchPosition_ = position;
+  }
+
+  // The new node r takes the place of p, whose string it equals.
+  void ReplaceNode(int p, int r) {
     dad_[r] = dad_[p];
-    lson_[r] = lson_[p];
-    rson_[r] = rson_[p];
-    dad_[lson_[p]] = static_cast<std::uint16_t>(r);
-    dad_[rson_[p]] = static_cast<std::uint16_t>(r);
-    if (rson_[dad_[p]] == p)
-      rson_[dad_[p]] = static_cast<std::uint16_t>(r);
-    else
-      lson_[dad_[p]] = static_cast<std::uint16_t>(r);
+    child_[r][0] = child_[p][0];
+    child_[r][1] = child_[p][1];
+    dad_[child_[p][0]] = static_cast<std::uint16_t>(r);
+    dad_[child_[p][1]] = static_cast<std::uint16_t>(r);
+    Relink(p, r);
     dad_[p] = kNil;
+  }
+
+  // Points p's parent at q instead of p.
+  void Relink(int p, int q) {
+    const int d = dad_[p];
+    child_[d][child_[d][1] == p] = static_cast<std::uint16_t>(q);
   }
 
   void DeleteNode(int p) {
     if (dad_[p] == kNil) return;
     int q;
-    if (rson_[p] == kNil) {
-      q = lson_[p];
-    } else if (lson_[p] == kNil) {
-      q = rson_[p];
+    if (child_[p][1] == kNil) {
+      q = child_[p][0];
+    } else if (child_[p][0] == kNil) {
+      q = child_[p][1];
     } else {
-      q = lson_[p];
-      if (rson_[q] != kNil) {
+      q = child_[p][0];
+      if (child_[q][1] != kNil) {
         do {
-          q = rson_[q];
-        } while (rson_[q] != kNil);
-        rson_[dad_[q]] = lson_[q];
-        dad_[lson_[q]] = dad_[q];
-        lson_[q] = lson_[p];
-        dad_[lson_[p]] = static_cast<std::uint16_t>(q);
+          q = child_[q][1];
+        } while (child_[q][1] != kNil);
+        child_[dad_[q]][1] = child_[q][0];
+        dad_[child_[q][0]] = dad_[q];
+        child_[q][0] = child_[p][0];
+        dad_[child_[p][0]] = static_cast<std::uint16_t>(q);
       }
-      rson_[q] = rson_[p];
-      dad_[rson_[p]] = static_cast<std::uint16_t>(q);
+      child_[q][1] = child_[p][1];
+      dad_[child_[p][1]] = static_cast<std::uint16_t>(q);
     }
     dad_[q] = dad_[p];
-    if (rson_[dad_[p]] == p)
-      rson_[dad_[p]] = static_cast<std::uint16_t>(q);
-    else
-      lson_[dad_[p]] = static_cast<std::uint16_t>(q);
+    Relink(p, q);
     dad_[p] = kNil;
   }
 
   // The ring plus a mirror of its first F-1 bytes, so that comparisons never wrap. Bytes not yet written
   // hold zero, as in the original coder, because they take part in comparisons near the end of the input.
   std::uint8_t text_[N + F - 1];
-  // Children and parents; rson_ also holds the 256 roots at N+1 .. N+256. Slot N is a scratch "nil" node.
-  std::uint16_t lson_[N + 1];
-  std::uint16_t rson_[N + 257];
+  // Left and right children, and parents. The 256 roots sit at N+1 .. N+256 and use only their right child;
+  // slot N is a scratch "nil" node that absorbs writes made through a missing child.
+  std::uint16_t child_[N + 257][2];
   std::uint16_t dad_[N + 1];
   int matchPosition_ = 0;
   int matchLength_ = 0;
@@ -128,11 +141,8 @@ void TreeEncoder::Run(std::span<const std::uint8_t> input, std::vector<std::uint
   if (input.empty()) return;
   out.reserve(MaxEncodedSize(input.size()));
   std::memset(text_, 0, sizeof text_);
-  std::fill(std::begin(rson_) + N + 1, std::end(rson_), kNil);
+  for (auto& c : child_) c[0] = c[1] = kNil;
   std::fill(std::begin(dad_), std::end(dad_), kNil);
-  // Entries the original leaves uninitialised are written through the nil slot only; give them a value.
-  std::fill(std::begin(lson_), std::end(lson_), kNil);
-  std::fill(std::begin(rson_), std::begin(rson_) + N + 1, kNil);
 
   std::uint8_t code[17];
   int codePtr = 1;

@@ -145,8 +145,9 @@ static_assert(kEndMarker + 4 == KORVA_CHANNEL_TABLE_SIZE);
 
 // What opening passed over, so that a checker can say what was wrong.
 struct ImageToModelReport {
-  int channelEntriesBeyond400 = 0;   // count field above 400: entries that do not exist
+  std::uint32_t channelEntriesBeyond400 = 0;  // count field above 400: entries that do not exist
   int channelEntriesOutOfRange = 0;  // entries naming a satellite, transponder or channel slot outside the grid
+  int channelEntriesRepeated = 0;    // entries naming a slot an earlier entry filled (the first one wins)
   bool positionsInWholeDegrees = false;
   bool writtenByProgram = false;     // every identifier equals its slot number
 };
