@@ -1,0 +1,96 @@
+#include "transfer/software_image.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+#include "pictures/lzsscompress/lzsscompress.h"
+#include "transfer/transfer_session.h"
+
+namespace orvane::transfer {
+
+int ImageKindOf(std::int64_t size) {
+  for (const auto& k : kImageKinds)
+    if (k.size == size) return k.kind;
+  return -1;
+}
+
+const char* ProgramTokenOf(int kind) {
+  for (const auto& k : kImageKinds)
+    if (k.kind == kind) return k.token;
+  return "";
+}
+
+std::string ImageVersionOf(const std::vector<std::uint8_t>& image, std::int64_t size) {
+  if (size < kVersionOffsetFromEnd || static_cast<std::uint64_t>(size) > image.size()) return "0000";
+  const std::size_t at = static_cast<std::size_t>(size - kVersionOffsetFromEnd);
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%.2X%.2X", image[at], image[at + 1]);
+  return buf;
+}
+
+namespace {
+
+// Reads up to `size` bytes; the count actually read.
+std::int64_t ReadInto(const QString& path, std::vector<std::uint8_t>& buffer, std::int64_t size) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  if (buffer.size() < static_cast<std::size_t>(size)) return -1;
+  return f.read(reinterpret_cast<char*>(buffer.data()), size);
+}
+
+}  // namespace
+
+PreparedUpload PrepareSoftwareImage(const std::string& path, std::vector<std::uint8_t>& fileBuffer,
+                                    std::vector<std::uint8_t>& sendBuffer) {
+  PreparedUpload p;
+  fileBuffer.resize(kSendBufferSize);
+  sendBuffer.resize(kSendBufferSize);
+  const QString name = QString::fromStdString(path);
+  const QFileInfo info(name);
+  if (path.empty() || !info.exists() || !info.isFile()) {
+    p.error = kMsgFileError;
+    return p;
+  }
+  const std::int64_t size = info.size();
+  p.imageKind = size > 0 ? ImageKindOf(size) : -1;
+  if (p.imageKind < 0 || ReadInto(name, fileBuffer, size) < size) {
+    p.error = kMsgFileError;
+    return p;
+  }
+  p.sourceSize = static_cast<std::uint32_t>(size);
+  p.imageVersion = ImageVersionOf(fileBuffer, size);
+  p.programToken = ProgramTokenOf(p.imageKind);
+  std::int32_t length = -1;
+  LzssCompress(fileBuffer.data(), static_cast<std::int32_t>(size), sendBuffer.data(), &length);
+  if (length <= 0) {
+    p.error = kMsgFileError;  // cannot happen for the three sizes; the compressor refuses what won't fit
+    return p;
+  }
+  p.length = static_cast<std::uint32_t>(length);
+  return p;
+}
+
+PreparedUpload PrepareChannelData(const std::string& path, std::vector<std::uint8_t>& sendBuffer) {
+  PreparedUpload p;
+  sendBuffer.resize(kSendBufferSize);
+  const QString name = QString::fromStdString(path);
+  const QFileInfo info(name);
+  if (!info.exists() || !info.isFile() || info.size() <= 0) {
+    p.error = kMsgFileError;
+    return p;
+  }
+  if (info.size() != kChannelDataSize) {
+    p.error = kMsgInvalidUpdateFile;
+    return p;
+  }
+  if (ReadInto(name, sendBuffer, kChannelDataSize) < kChannelDataSize) {
+    p.error = kMsgFileError;
+    return p;
+  }
+  p.length = kChannelDataSize;
+  p.programToken = std::string(k2T);
+  return p;
+}
+
+}  // namespace orvane::transfer

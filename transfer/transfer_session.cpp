@@ -1,0 +1,378 @@
+#include "transfer/transfer_session.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "common/bytes.h"
+
+namespace orvane::transfer {
+
+namespace {
+
+std::string Format(const char* fmt, long long a) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, fmt, a);
+  return buf;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+long long StrToInt(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  const std::size_t digitsStart = i;
+  long long value = 0;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - digitsStart < 12)
+    value = value * 10 + (text[i++] - '0');
+  if (i == digitsStart || i != text.size())
+    throw TransferError("'" + text + "' is not a valid integer value");
+  return negative ? -value : value;
+}
+
+TransferSession::TransferSession(TransferHost& host, Direction direction)
+    : host_(host),
+      direction_(direction),
+      store_(direction == Direction::Upload ? kRingStoreSize : kLinearStoreSize, 0) {}
+
+void TransferSession::Reset() {
+  receivedCount_ = 0;
+  readPosition_ = 0;
+  echoOn_ = false;
+  receivingPackets_ = false;
+  storeOverflowReported_ = false;
+  stats_ = {};
+}
+
+void TransferSession::RequestCancel() {
+  cancelRequested_ = true;
+  host_.Wake();
+}
+
+void TransferSession::Store(std::uint8_t byte) {
+  if (direction_ == Direction::Upload) {
+    // A ring slot still unread would be overwritten: drop the oldest unread byte instead, so that a read
+    // never mixes bytes of two laps.
+    if (Unread() >= kRingStoreSize) ++readPosition_;
+    store_[receivedCount_ % kRingStoreSize] = byte;
+  } else {
+    // Bytes beyond the linear store are dropped (and reported by the handler), never written outside it.
+    if (receivedCount_ >= kLinearStoreSize) throw TransferError("receive store full");
+    store_[receivedCount_] = byte;
+  }
+  ++receivedCount_;
+  ++stats_.bytesReceived;
+}
+
+std::uint8_t TransferSession::ByteAt(std::uint32_t position) const {
+  return direction_ == Direction::Upload ? store_[position % kRingStoreSize] : store_.at(position);
+}
+
+void TransferSession::ReceiveDataUnchecked(const std::uint8_t* buffer, std::uint16_t length) {
+  if (direction_ == Direction::Download && receivingPackets_) {
+    for (std::uint16_t i = 0; i < length; ++i) Store(buffer[i]);
+    return;
+  }
+  std::string line = std::to_string(receivedCount_) + ": [";
+  for (std::uint16_t i = 0; i < length; ++i) {
+    const std::uint8_t b = buffer[i];
+    if (b == 0x0A) {
+      line += "]";
+      host_.Log(line);
+      line = std::to_string(receivedCount_) + ": [";
+    }
+    Store(b);
+    line.push_back(static_cast<char>(b));
+  }
+  line += "]";
+  if (echoOn_) host_.Log(line);
+}
+
+void TransferSession::ReceiveData(const std::uint8_t* buffer, std::uint16_t length) {
+  try {
+    ReceiveDataUnchecked(buffer, length);
+  } catch (const std::exception&) {
+    // Once per transfer: a flood would otherwise stack up message boxes.
+    if (!storeOverflowReported_) {
+      storeOverflowReported_ = true;
+      host_.ShowMessage(direction_ == Direction::Upload ? kMsgUploadHandlerError : kMsgDownloadHandlerError);
+    }
+  }
+  host_.Wake();
+}
+
+void TransferSession::Sleep(int ms) {
+  stats_.mandatedSleepMs += ms;
+  host_.Wait(ms, [this] { return cancelRequested_; });
+}
+
+void TransferSession::SendToken(std::string_view token) {
+  std::uint8_t bytes[kTokenSize];
+  for (int i = 0; i < kTokenSize; ++i)
+    bytes[i] = static_cast<std::uint8_t>(i < static_cast<int>(token.size()) ? token[i] : ' ');
+  host_.Write(bytes, kTokenSize);
+  stats_.bytesSent += kTokenSize;
+}
+
+void TransferSession::SendNumber(std::uint32_t value) {
+  std::uint8_t bytes[kTokenSize];
+  bytes::PutU32LE(bytes, 0, value);
+  host_.Write(bytes, kTokenSize);
+  stats_.bytesSent += kTokenSize;
+}
+
+bool TransferSession::WaitUnread(std::size_t n, int pollMs, int* gauge) {
+  while (Unread() < n) {
+    if (cancelRequested_) return false;
+    host_.Wait(pollMs, [&] { return Unread() >= n || cancelRequested_; });
+    if (cancelRequested_) return false;
+    if (gauge) {
+      host_.SetGauge(*gauge);
+      if (*gauge < kFinalGaugeMax) ++*gauge;
+    }
+  }
+  return !cancelRequested_;
+}
+
+std::string TransferSession::Take(std::size_t n) {
+  std::string out;
+  out.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) out.push_back(static_cast<char>(ByteAt(readPosition_++)));
+  return out;
+}
+
+bool TransferSession::ScanForToken(std::string_view token) {
+  for (;;) {
+    if (!WaitUnread(kTokenSize, kTokenPollMs)) return false;
+    bool match = true;
+    for (int i = 0; i < kTokenSize; ++i)
+      match = match && ByteAt(readPosition_ + i) == static_cast<std::uint8_t>(token[i]);
+    if (match) {
+      readPosition_ += kTokenSize;
+      return true;
+    }
+    ++readPosition_;
+    Sleep(kScanStepMs);
+  }
+}
+
+std::optional<std::string> TransferSession::ReadToken() {
+  if (!WaitUnread(kTokenSize, kTokenPollMs)) return std::nullopt;
+  return Take(kTokenSize);
+}
+
+std::optional<std::uint32_t> TransferSession::ReadNumber() {
+  if (!WaitUnread(kTokenSize, kTokenPollMs)) return std::nullopt;
+  const std::string raw = Take(kTokenSize);
+  return bytes::GetU32LE(std::span(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size()), 0);
+}
+
+std::optional<std::string> TransferSession::ReadFinalToken() {
+  int gauge = kFinalGaugeStart;
+  if (!WaitUnread(kTokenSize, kFinalPollMs, &gauge)) return std::nullopt;
+  return Take(kTokenSize);
+}
+
+int TransferSession::PacketChecksum(std::span<const std::uint8_t> payload) {
+  unsigned sum = 0;
+  for (std::uint8_t b : payload) sum += b;
+  return static_cast<int>(sum % kPacketChecksumModulus);
+}
+
+std::uint32_t TransferSession::ImageChecksum(std::span<const std::uint8_t> image) {
+  std::uint32_t sum = 0;
+  for (std::uint8_t b : image) sum += b;
+  return sum;
+}
+
+std::string TransferSession::FormatPacketNumber(long long value) {
+  return Format("%.4lld", value);
+}
+
+void TransferSession::SendPackets(std::span<const std::uint8_t> image, bool& cancelled) {
+  const std::size_t n = (image.size() + kPacketSize - 1) / kPacketSize;
+  std::vector<std::uint8_t> payload(kPacketSize);
+  for (std::size_t i = 0; i < n;) {
+    // The last packet is always full length; what lies after the image is filler.
+    std::fill(payload.begin(), payload.end(), kFillerByte);
+    const std::size_t start = i * kPacketSize;
+    const std::size_t count = std::min<std::size_t>(kPacketSize, image.size() - start);
+    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(start), count, payload.begin());
+
+    SendToken(FormatPacketNumber(static_cast<long long>(i)));
+    host_.Write(payload.data(), payload.size());
+    stats_.bytesSent += payload.size();
+    host_.SetGauge(static_cast<int>(static_cast<double>(i) / static_cast<double>(n) * kPacketsGaugeShare));
+    host_.Pump();
+    if (cancelRequested_) {
+      cancelled = true;
+      return;
+    }
+    const int checksum = PacketChecksum(payload);
+    const auto answer = ReadToken();
+    if (!answer) {
+      cancelled = true;
+      return;
+    }
+    if (*answer == kERR) {
+      host_.Log(Format("Packet %lld TRANSFER ERROR", static_cast<long long>(i)));
+    } else if (*answer == FormatPacketNumber(checksum)) {
+      ++i;
+    } else {
+      host_.Log(Format("Packet %lld CHECK SUM ERROR", static_cast<long long>(i)));
+    }
+  }
+  host_.SetGauge(kPacketsGaugeShare);
+  host_.Pump();
+}
+
+Outcome TransferSession::Upload(std::span<const std::uint8_t> image, std::string_view programToken,
+                                std::string_view imageVersion) {
+  host_.ShowWaiting(kMsgWaitingB00B);
+  SendToken(kB00B);
+  Sleep(kTokenSleepMs);
+  SendToken(kBOOB);
+  Sleep(kTokenSleepMs);
+  SendToken(kBOOB);
+  Sleep(kTokenSleepMs);
+  echoOn_ = true;
+  if (!ScanForToken(kBOAA)) return Outcome::Cancelled;
+  SendToken(kONON);
+  Sleep(kTokenSleepMs);
+  auto state = ReadToken();
+  if (!state) return Outcome::Cancelled;
+  if (*state != kSTPG && *state != kSTDA) {
+    host_.ShowMessage(kMsgInvalidProtocol);
+    return Outcome::ProtocolError;
+  }
+  SendToken(programToken);
+  if (!imageVersion.empty()) {
+    Sleep(kVersionSleepMs);
+    SendToken(imageVersion);
+  }
+  auto ready = ReadToken();
+  if (!ready) return Outcome::Cancelled;
+  if (*ready != kREDY) {
+    host_.ShowMessage(kMsgInvalidProtocol);
+    return Outcome::ProtocolError;
+  }
+  SendNumber(static_cast<std::uint32_t>(image.size()));
+  if (cancelRequested_) return Outcome::Cancelled;
+  Sleep(kTokenSleepMs);
+  auto echoed = ReadNumber();
+  if (!echoed) return Outcome::Cancelled;
+  host_.Log(Format("Read Size : [%lld]", static_cast<long long>(static_cast<std::int32_t>(*echoed))));
+  echoOn_ = false;
+
+  bool cancelled = false;
+  SendPackets(image, cancelled);
+  if (cancelled) return Outcome::Cancelled;
+
+  Sleep(kTokenSleepMs);
+  const std::uint32_t computed = ImageChecksum(image);
+  auto received = ReadNumber();
+  if (!received) return Outcome::Cancelled;
+  char line[80];
+  std::snprintf(line, sizeof line, "COMPARE CHECKSUM : [%X] [%X]", *received, computed);
+  host_.Log(line);
+  if (*received == computed) {
+    SendToken(kEND);
+    Sleep(kTokenSleepMs);
+    auto last = ReadFinalToken();
+    if (!last) return Outcome::Cancelled;
+    if (*last == kEND) {
+      host_.SetGauge(100);
+      host_.ShowMessage(kMsgSuccess);
+      return Outcome::Success;
+    }
+    host_.ShowMessage(kMsgUploadFailure);
+    return Outcome::Failure;
+  }
+  host_.ShowMessage(kMsgUploadChecksum);
+  SendToken(kERR);
+  host_.ShowMessage(kMsgUploadFailure);
+  return Outcome::Failure;
+}
+
+bool TransferSession::ReceivePackets(std::span<std::uint8_t> image, std::uint32_t size) {
+  const long long n = (size + kPacketSize - 1) / kPacketSize;
+  receivingPackets_ = true;
+  for (;;) {
+    if (!WaitUnread(kTokenSize, kPacketPollMs)) return false;
+    const long long k = StrToInt(Take(kTokenSize));
+    if (!WaitUnread(kPacketSize, kPacketPollMs)) return false;
+    unsigned sum = 0;
+    // Packet bytes whose place lies outside the image (negative numbers, numbers past its end) are
+    // counted in the checksum but not stored.
+    const long long base = k * kPacketSize;
+    for (int i = 0; i < kPacketSize; ++i) {
+      const std::uint8_t b = ByteAt(readPosition_++);
+      sum += b;
+      const long long pos = base + i;
+      if (pos >= 0 && pos < static_cast<long long>(image.size())) image[static_cast<std::size_t>(pos)] = b;
+    }
+    SendToken(FormatPacketNumber(sum % kPacketChecksumModulus));
+    if (k >= n) break;
+    host_.SetGauge(static_cast<int>(static_cast<double>(k) / static_cast<double>(n) * 100));
+  }
+  receivingPackets_ = false;
+  host_.SetGauge(100);
+  host_.Pump();
+  return true;
+}
+
+Outcome TransferSession::Download(std::string_view programToken, std::span<std::uint8_t> image,
+                                  const std::function<void()>& complete) {
+  const std::uint32_t size = programToken == kUPD2 ? kUpd2Size : kUpdaSize;
+  struct ClearFlag {
+    bool& flag;
+    ~ClearFlag() { flag = false; }
+  } clearFlag{receivingPackets_};
+
+  host_.ShowWaiting(kMsgWaitingBABO);
+  for (int i = 0; i < 3; ++i) {
+    SendToken(kC0FF);
+    Sleep(kTokenSleepMs);
+  }
+  echoOn_ = true;
+  if (!ScanForToken(kBABO)) return Outcome::Cancelled;
+  SendToken(kNONO);
+  Sleep(kTokenSleepMs);
+  auto state = ReadToken();
+  if (!state) return Outcome::Cancelled;
+  if (*state != kSTPG && *state != kSTDA) {
+    host_.ShowMessage(kMsgInvalidProtocol);
+    return Outcome::ProtocolError;
+  }
+  SendToken(programToken);
+  auto ready = ReadToken();
+  if (!ready) return Outcome::Cancelled;
+  if (*ready != kREDY) {
+    host_.ShowMessage(kMsgInvalidProtocol);
+    return Outcome::ProtocolError;
+  }
+  if (!ReceivePackets(image, size)) return Outcome::Cancelled;
+  const std::uint32_t computed = ImageChecksum(image.first(std::min<std::size_t>(size, image.size())));
+  Sleep(kTokenSleepMs);
+  auto received = ReadNumber();
+  if (!received) return Outcome::Cancelled;
+  char line[80];
+  std::snprintf(line, sizeof line, "COMPARE CHECKSUM : [%X] [%X]", *received, computed);
+  host_.Log(line);
+  if (*received == computed) {
+    if (complete) complete();
+    host_.ShowMessage(kMsgSuccess);
+    return Outcome::Success;
+  }
+  host_.ShowMessage(kMsgDownloadChecksum);
+  SendToken(kERR);
+  host_.ShowMessage(kMsgDownloadFailure);
+  return Outcome::Failure;
+}
+
+}  // namespace orvane::transfer
