@@ -1,0 +1,78 @@
+// "Upload data": sends a software image (mode 0, compressed) or the saved channel database (mode 1, the file
+// ./LastestTP.Dat) to the receiver over the serial line.
+//
+// Opening it: construct once (TfrmSimpleupload w(parent)), then for each showing call
+// w.SetUpdateMode(0 or 1) and w.ShowModal().
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "serial/Comm32.h"
+#include "transfer/qt_transfer_host.h"
+#include "transfer/transfer_session.h"
+
+class QComboBox;
+class QPushButton;
+class QProgressBar;
+class QPlainTextEdit;
+
+namespace orvane::transfer {
+
+inline constexpr const char* kMsgSelectUpdateFile = "ERROR : Select Update File";
+inline constexpr const char* kMsgComPort = "ERROR : COM Port";
+inline constexpr const char* kMsgSerialCheck = "ERROR : Serial Check";
+
+class TfrmSimpleupload : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmSimpleupload(QWidget* parent = nullptr);
+  ~TfrmSimpleupload() override;
+
+  // 0: software image; 1: channel data. Set by the opener before each showing.
+  void SetUpdateMode(int mode) { UpdateMode = mode; }
+  int ShowModal() { return exec(); }
+
+  int UpdateMode = 0;
+
+  // Components.
+  QComboBox* cbSerialPort;
+  QPushButton* btnSelectFile;
+  QProgressBar* gaugePercent;
+  QPushButton* btnStart;
+  QPlainTextEdit* Memo1;
+  serial::TComm32 commSerial;
+
+  // The file chosen with "Select File" (kept between showings).
+  const QString& ChosenFile() const { return chosenFile_; }
+  int StartTag() const { return btnStartTag_; }
+  const TransferSession& Session() const { return session_; }
+
+  void btnSelectFileClick();
+  void btnStartClick();
+  void commSerialReceiveData(const std::uint8_t* Buffer, std::uint16_t BufferLength);
+  void commSerialRequestHangup(serial::TComm32* Sender);
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void reject() override;
+
+ private:
+  class Host;
+  void FormActivate();
+  void EndTransfer();
+
+  QString chosenFile_;
+  int btnStartTag_ = 0;
+  std::vector<std::uint8_t> fileBuffer_;
+  std::vector<std::uint8_t> sendBuffer_;
+  std::unique_ptr<Host> host_;
+  TransferSession session_;
+};
+
+}  // namespace orvane::transfer
