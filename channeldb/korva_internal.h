@@ -118,7 +118,8 @@ struct LoadReport {
   bool packedOverflow = false;
   UnpackReport unpack;
 };
-// DELVO_LoadNewData with a report of what was found.
-LoadReport LoadFile(const char* path, std::uint8_t* image, std::uint8_t* names, std::uint8_t* channels);
+// DELVO_LoadNewData with a report of what was found. Exported from the shared library (as C++, outside the C
+// interface) for the program's file checker.
+KORVA_EXPORT LoadReport LoadFile(const char* path, std::uint8_t* image, std::uint8_t* names, std::uint8_t* channels);
 
 }  // namespace korva
