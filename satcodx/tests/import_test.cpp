@@ -431,3 +431,54 @@ TEST(ImportRealListing, TurksatAt42East) {
 
 }  // namespace
 }  // namespace orvane::satcodx
+
+namespace orvane::satcodx {
+namespace {
+
+// Listings of random bytes and damaged records: the import must stay inside the model's limits and store only
+// values the receiver can read.
+TEST(ImportRobustness, RandomListingsStayInsideTheModel) {
+  std::uint32_t seed = 12345;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  WorkDir dir;
+  std::vector<std::string> index;
+  for (int l = 0; l < 90; ++l) {
+    const std::string file = "r" + std::to_string(l) + ".sdx";
+    index.push_back(IndexLine("127.0.0.1:18123", "0192", file, "R" + std::to_string(l)));
+    std::string data;
+    for (int i = 0; i < 200; ++i) {
+      Rec r =
+          (next() % 2) ? Ku(std::to_string(10700 + next() % 2000)) : C(std::to_string(3400 + next() % 800));
+      r.position = std::to_string(1000 + next() % 9000).substr(0, 4);
+      r.polarisation = static_cast<char>('0' + next() % 10);
+      r.fec = static_cast<char>('0' + next() % 10);
+      r.length = 120 + next() % 20;
+      std::string line = r.Line();
+      for (int k = next() % 4; k > 0; --k) line[next() % line.size()] = static_cast<char>(next() % 256);
+      data += line + ((next() % 3) ? "\n" : "\r\n");
+    }
+    dir.Write("import/" + file, data);
+  }
+  dir.Write("satcodx.imp", Index(index));
+  auto db = std::make_unique<DATABASESATELLITETABLE>();
+  const ImportReport report = ImportSatcodx(*db, dir.path());
+  EXPECT_EQ(report.satellites, 156);
+  EXPECT_GT(report.listingsLeftOut, 0);
+  for (int s = 0; s < kSatelliteSlots; ++s) {
+    const auto& sat = db->satellites[s];
+    EXPECT_LT(sat.eastPosition, 3600u);
+    for (const auto& tp : sat.transponders) {
+      if (!tp.used()) continue;
+      EXPECT_GT(tp.frequency, 0);
+      EXPECT_GT(tp.symbolRate, 0);
+      EXPECT_TRUE(tp.polarity == 0 || tp.polarity == 1);
+      EXPECT_TRUE(tp.fec >= 0 && tp.fec <= 5);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orvane::satcodx
