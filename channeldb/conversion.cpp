@@ -24,7 +24,19 @@ int ListedSatelliteCount(const DATABASESATELLITETABLE& db) {
 }
 
 void ClearSatellites(DATABASESATELLITETABLE& db) {
-  for (auto& s : db.satellites) s = DATABASESATELLITEINFO{};
+  // Field by field: names keep their storage, so that reopening a database does not reallocate 600,000 strings.
+  for (auto& sat : db.satellites) {
+    sat.name.clear();
+    sat.diseqc = 0;
+    sat.eastPosition = 0;
+    for (auto& tp : sat.transponders) {
+      tp.frequency = tp.symbolRate = tp.polarity = tp.fec = 0;
+      for (auto& ch : tp.channels) {
+        ch.videoPid = ch.audioPid = ch.pcrPid = 0;
+        ch.name.clear();
+      }
+    }
+  }
 }
 
 ImageToModelReport ImageToModel(const SatelliteImage& image, const SatelliteNameTable& names,

@@ -188,17 +188,30 @@ UnpackReport Unpack(PackedDatabase& packed, Span image) {
 }
 
 LoadReport LoadFile(const char* path, std::uint8_t* image, std::uint8_t* names, std::uint8_t* channels) {
+  auto file = std::make_unique<std::array<std::uint8_t, file_layout::kSize>>();
+  std::size_t size = 0;
+  bool read = false;
+  if (std::FILE* f = std::fopen(path, "rb")) {
+    read = true;
+    size = std::fread(file->data(), 1, file->size(), f);
+    std::fclose(f);
+  }
+  LoadReport report = LoadBytes(std::span<const std::uint8_t>(file->data(), size), image, names, channels);
+  report.fileRead = read;
+  return report;
+}
+
+LoadReport LoadBytes(std::span<const std::uint8_t> bytesRead, std::uint8_t* image, std::uint8_t* names,
+                     std::uint8_t* channels) {
   namespace fl = file_layout;
   namespace il = inner_layout;
   State& st = GetState();
   LoadReport report;
+  // Bytes past the end of a short file count as zero.
   auto file = std::make_unique<std::array<std::uint8_t, fl::kSize>>();
   file->fill(0);
-  if (std::FILE* f = std::fopen(path, "rb")) {
-    report.fileRead = true;
-    report.fileSize = std::fread(file->data(), 1, file->size(), f);
-    std::fclose(f);
-  }
+  report.fileSize = std::min(bytesRead.size(), file->size());
+  std::copy_n(bytesRead.begin(), report.fileSize, file->begin());
   std::copy_n(file->begin(), fl::kOuterBlockSize, st.outerBlock.begin());
 
   const Span nameTable(names, KORVA_SATELLITE_NAME_TABLE_SIZE);

@@ -121,5 +121,8 @@ struct LoadReport {
 // DELVO_LoadNewData with a report of what was found. Exported from the shared library (as C++, outside the C
 // interface) for the program's file checker.
 KORVA_EXPORT LoadReport LoadFile(const char* path, std::uint8_t* image, std::uint8_t* names, std::uint8_t* channels);
+// The same over the bytes of a file already read (at most 65536 are used).
+LoadReport LoadBytes(std::span<const std::uint8_t> file, std::uint8_t* image, std::uint8_t* names,
+                     std::uint8_t* channels);
 
 }  // namespace korva
