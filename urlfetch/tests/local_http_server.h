@@ -24,7 +24,7 @@ namespace orvane::testing {
 
 class LocalHttpServer {
  public:
-  enum class Behaviour { kAnswer, kSilent, kCloseAtOnce, kCutBody };
+  enum class Behaviour { kAnswer, kSilent, kCloseAtOnce, kCutBody, kDrip };
   struct Route {
     Route(int s = 200, std::string b = {}, std::string loc = {}, Behaviour how = Behaviour::kAnswer)
         : status(s), body(std::move(b)), location(std::move(loc)), behaviour(how) {}
@@ -160,6 +160,15 @@ class LocalHttpServer {
         return;
       case Behaviour::kCloseAtOnce:
         return;
+      case Behaviour::kDrip: {
+        // The headers at once, then one byte of the body every 200 ms until the client gives up.
+        SendAll(c, "HTTP/1.0 200 X\r\nContent-Length: 100000\r\n\r\n");
+        pollfd p[2] = {{c, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
+        while (::poll(p, 2, 200) == 0) {
+          if (::send(c, "d", 1, MSG_NOSIGNAL) != 1) return;
+        }
+        return;
+      }
       case Behaviour::kAnswer:
       case Behaviour::kCutBody:
         break;

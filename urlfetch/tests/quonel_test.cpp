@@ -62,6 +62,7 @@ class OpenUrlTest : public ::testing::Test {
     // Short waits so that the silent-server case ends quickly; the library reads these per call.
     ::setenv("QUONEL_STALL_TIMEOUT_S", "1", 1);
     ::setenv("QUONEL_CONNECT_TIMEOUT_MS", "3000", 1);
+    ::setenv("QUONEL_TOTAL_TIMEOUT_MS", "4000", 1);
   }
   LocalHttpServer server;
 };
@@ -110,6 +111,7 @@ TEST_F(OpenUrlTest, FailuresReportStageStatusAndMessage) {
   server.SetRoute("/hangup", {200, "", "", Behaviour::kCloseAtOnce});
   server.SetRoute("/cut", {200, std::string(1000, 'x'), "", Behaviour::kCutBody});
   server.SetRoute("/loop", {302, "", "/loop"});
+  server.SetRoute("/drip", {200, "", "", Behaviour::kDrip});  // fast enough for the stall limit, never done
   const std::string refused = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x.sdx";
   const struct {
     std::string url;
@@ -128,6 +130,7 @@ TEST_F(OpenUrlTest, FailuresReportStageStatusAndMessage) {
        "InternetOpenUrl Error."},
       {"http://[::1", QUONEL_STAGE_OPEN_URL, QUONEL_ERROR_INVALID_URL, "InternetOpenUrl Error."},
       {server.Url("/cut"), QUONEL_STAGE_READ, -1, "InternetReadFile Error."},
+      {server.Url("/drip"), QUONEL_STAGE_READ, -1, "InternetReadFile Error."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
