@@ -26,9 +26,12 @@ const char* Lookup(const char* const (&table)[N], std::int32_t index) {
 
 template <class... Args>
 std::string Format(const char* format, Args... args) {
-  char buffer[96];
-  const int n = std::snprintf(buffer, sizeof buffer, format, args...);
-  return std::string(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
+  const int n = std::snprintf(nullptr, 0, format, args...);
+  if (n <= 0) return {};
+  std::string out(static_cast<std::size_t>(n) + 1, '\0');
+  std::snprintf(out.data(), out.size(), format, args...);
+  out.resize(static_cast<std::size_t>(n));
+  return out;
 }
 
 // Rows 0..n-1 of the first `n` entries of an array.
@@ -40,15 +43,16 @@ std::vector<T*> FirstRows(std::array<T, N>& slots, int n) {
 }
 
 template <class T, std::size_t N>
-void DropInArray(std::array<T, N>& slots, int n, const std::vector<bool>& selected, int target) {
-  if (static_cast<int>(selected.size()) != n) return;
+void DropInArray(std::array<T, N>& slots, const std::vector<bool>& selected, int target) {
+  if (selected.size() > N) return;
+  const int n = static_cast<int>(selected.size());
   const std::vector<int> order = DropOrder(selected, target);
   if (!order.empty()) ApplyOrder(FirstRows(slots, n), order);
 }
 
 template <class T, std::size_t N>
-void DeleteInArray(std::array<T, N>& slots, int n, const std::vector<bool>& selected) {
-  if (static_cast<int>(selected.size()) != n) return;
+void DeleteInArray(std::array<T, N>& slots, const std::vector<bool>& selected) {
+  if (selected.size() > N) return;
   const std::vector<int> kept = KeptRows(selected);
   std::vector<T> moved;
   for (int r : kept) moved.push_back(std::move(slots[static_cast<std::size_t>(r)]));
@@ -83,9 +87,13 @@ std::vector<int> ExchangeSortOrder(std::vector<Key> key) {
 }
 
 // Stable partition of the listed transponders: those for which `first` holds, then the others.
+int BoundedRows(int rows) {
+  return std::clamp(rows, 0, kTransponderSlots);
+}
+
 template <class Pred>
-void PartitionTransponders(DATABASESATELLITEINFO& satellite, Pred first) {
-  const int n = TransponderRowCount(satellite);
+void PartitionTransponders(DATABASESATELLITEINFO& satellite, int rows, Pred first) {
+  const int n = BoundedRows(rows);
   std::vector<int> order;
   for (int r = 0; r < n; ++r)
     if (first(satellite.transponders[static_cast<std::size_t>(r)])) order.push_back(r);
@@ -244,15 +252,15 @@ void SortSatellitesByDegree(DATABASESATELLITETABLE& db, const std::vector<int>& 
 }
 
 void DropTransponders(DATABASESATELLITEINFO& satellite, const std::vector<bool>& selected, int target) {
-  DropInArray(satellite.transponders, TransponderRowCount(satellite), selected, target);
+  DropInArray(satellite.transponders, selected, target);
 }
 
 void DeleteTransponders(DATABASESATELLITEINFO& satellite, const std::vector<bool>& selected) {
-  DeleteInArray(satellite.transponders, TransponderRowCount(satellite), selected);
+  DeleteInArray(satellite.transponders, selected);
 }
 
-void SortTranspondersByFrequency(DATABASESATELLITEINFO& satellite) {
-  const int n = TransponderRowCount(satellite);
+void SortTranspondersByFrequency(DATABASESATELLITEINFO& satellite, int rows) {
+  const int n = BoundedRows(rows);
   auto& tps = satellite.transponders;
   for (int i = 0; i < n; ++i)
     for (int j = i + 1; j < n; ++j)
@@ -261,24 +269,24 @@ void SortTranspondersByFrequency(DATABASESATELLITEINFO& satellite) {
         std::swap(tps[static_cast<std::size_t>(i)], tps[static_cast<std::size_t>(j)]);
 }
 
-void SortTranspondersKuToC(DATABASESATELLITEINFO& satellite) {
+void SortTranspondersKuToC(DATABASESATELLITEINFO& satellite, int rows) {
   constexpr std::uint32_t kKuBandFrom = 5000;  // MHz
-  SortTranspondersByFrequency(satellite);
-  PartitionTransponders(satellite, [](const DATABASETRANSPONDERINFO& tp) {
+  SortTranspondersByFrequency(satellite, rows);
+  PartitionTransponders(satellite, rows, [](const DATABASETRANSPONDERINFO& tp) {
     return static_cast<std::uint32_t>(tp.frequency) >= kKuBandFrom;
   });
 }
 
-void SortTranspondersAnalogFirst(DATABASESATELLITEINFO& satellite) {
-  PartitionTransponders(satellite, [](const DATABASETRANSPONDERINFO& tp) { return tp.analog(); });
+void SortTranspondersAnalogFirst(DATABASESATELLITEINFO& satellite, int rows) {
+  PartitionTransponders(satellite, rows, [](const DATABASETRANSPONDERINFO& tp) { return tp.analog(); });
 }
 
-void SortTranspondersDigitalFirst(DATABASESATELLITEINFO& satellite) {
-  PartitionTransponders(satellite, [](const DATABASETRANSPONDERINFO& tp) { return !tp.analog(); });
+void SortTranspondersDigitalFirst(DATABASESATELLITEINFO& satellite, int rows) {
+  PartitionTransponders(satellite, rows, [](const DATABASETRANSPONDERINFO& tp) { return !tp.analog(); });
 }
 
-int PasteTransponders(DATABASESATELLITEINFO& satellite, const DATABASESATELLITEINFO& clipboard) {
-  int n = TransponderRowCount(satellite);
+int PasteTransponders(DATABASESATELLITEINFO& satellite, int rows, const DATABASESATELLITEINFO& clipboard) {
+  int n = BoundedRows(rows);
   int pasted = 0;
   for (int i = 0; i < kTransponderSlots; ++i) {
     const auto& from = clipboard.transponders[static_cast<std::size_t>(i)];
@@ -295,11 +303,11 @@ int PasteTransponders(DATABASESATELLITEINFO& satellite, const DATABASESATELLITEI
 }
 
 void DropChannels(DATABASETRANSPONDERINFO& transponder, const std::vector<bool>& selected, int target) {
-  DropInArray(transponder.channels, ChannelRowCount(transponder), selected, target);
+  DropInArray(transponder.channels, selected, target);
 }
 
 void DeleteChannels(DATABASETRANSPONDERINFO& transponder, const std::vector<bool>& selected) {
-  DeleteInArray(transponder.channels, ChannelRowCount(transponder), selected);
+  DeleteInArray(transponder.channels, selected);
 }
 
 std::int32_t TextToInt32(std::string_view text, std::int32_t fallback) {

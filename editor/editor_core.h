@@ -72,17 +72,18 @@ void DeleteSatellites(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlo
 void SortSatellitesByName(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots);
 void SortSatellitesByDegree(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots);
 
-// Transponders of one satellite; the first TransponderRowCount slots are the rows.
+// Transponders of one satellite. The rows are the first slots: as many as `selected` has entries, or `rows`
+// (the list's row count, normally TransponderRowCount); both are bounded by the 120 slots.
 void DropTransponders(DATABASESATELLITEINFO& satellite, const std::vector<bool>& selected, int target);
 void DeleteTransponders(DATABASESATELLITEINFO& satellite, const std::vector<bool>& selected);
-void SortTranspondersByFrequency(DATABASESATELLITEINFO& satellite);  // not stable, by design
-void SortTranspondersKuToC(DATABASESATELLITEINFO& satellite);
-void SortTranspondersAnalogFirst(DATABASESATELLITEINFO& satellite);   // "Sort by AD"
-void SortTranspondersDigitalFirst(DATABASESATELLITEINFO& satellite);  // "Sort by DA"
-// Appends the clipboard's transponders (without their channels); returns how many were appended.
-int PasteTransponders(DATABASESATELLITEINFO& satellite, const DATABASESATELLITEINFO& clipboard);
+void SortTranspondersByFrequency(DATABASESATELLITEINFO& satellite, int rows);  // not stable, by design
+void SortTranspondersKuToC(DATABASESATELLITEINFO& satellite, int rows);
+void SortTranspondersAnalogFirst(DATABASESATELLITEINFO& satellite, int rows);   // "Sort by AD"
+void SortTranspondersDigitalFirst(DATABASESATELLITEINFO& satellite, int rows);  // "Sort by DA"
+// Appends the clipboard's transponders (without their channels) after row `rows`; returns how many.
+int PasteTransponders(DATABASESATELLITEINFO& satellite, int rows, const DATABASESATELLITEINFO& clipboard);
 
-// Channels of one transponder; the first ChannelRowCount slots are the rows.
+// Channels of one transponder; the rows are the first selected.size() slots (at most 32).
 void DropChannels(DATABASETRANSPONDERINFO& transponder, const std::vector<bool>& selected, int target);
 void DeleteChannels(DATABASETRANSPONDERINFO& transponder, const std::vector<bool>& selected);
 

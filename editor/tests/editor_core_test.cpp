@@ -195,14 +195,14 @@ TEST(EditorSort, SatelliteSortsUseTheirOwnExchange) {
 TEST(EditorSort, TransponderSorts) {
   // Sort by frequency is not stable: the exchanges decide the order of equal frequencies.
   auto sat = SatelliteWith({12000, 12000, 11000});  // A, B, C
-  ed::SortTranspondersByFrequency(*sat);
+  ed::SortTranspondersByFrequency(*sat, ed::TransponderRowCount(*sat));
   EXPECT_EQ(Origins(*sat), (std::vector<std::string>{"row2", "row1", "row0"}));
   sat = SatelliteWith({12000, 11000, 12000});  // A, C, B
-  ed::SortTranspondersByFrequency(*sat);
+  ed::SortTranspondersByFrequency(*sat, ed::TransponderRowCount(*sat));
   EXPECT_EQ(Origins(*sat), (std::vector<std::string>{"row1", "row0", "row2"}));
 
   sat = SatelliteWith({3600, 11000, 4000, 12500});
-  ed::SortTranspondersKuToC(*sat);
+  ed::SortTranspondersKuToC(*sat, ed::TransponderRowCount(*sat));
   EXPECT_EQ(Origins(*sat), (std::vector<std::string>{"row1", "row3", "row0", "row2"}));
 
   // A = analog (symbol rate 0), D = digital; each group keeps its order.
@@ -210,9 +210,9 @@ TEST(EditorSort, TransponderSorts) {
   mixed->transponders[1].symbolRate = 0;
   mixed->transponders[3].symbolRate = 0;
   auto copy = std::make_unique<DATABASESATELLITEINFO>(*mixed);
-  ed::SortTranspondersAnalogFirst(*mixed);
+  ed::SortTranspondersAnalogFirst(*mixed, ed::TransponderRowCount(*mixed));
   EXPECT_EQ(Origins(*mixed), (std::vector<std::string>{"row1", "row3", "row0", "row2", "row4"}));
-  ed::SortTranspondersDigitalFirst(*copy);
+  ed::SortTranspondersDigitalFirst(*copy, ed::TransponderRowCount(*copy));
   EXPECT_EQ(Origins(*copy), (std::vector<std::string>{"row0", "row2", "row4", "row1", "row3"}));
 }
 
@@ -221,14 +221,14 @@ TEST(EditorPaste, AppendsUpTo120TransponderswithoutChannels) {
   for (int i = 0; i < 110; ++i) freqs[i] = 10000 + i;
   auto sat = SatelliteWith(freqs);
   auto clip = SatelliteWith(std::vector<int>(20, 12345));
-  EXPECT_EQ(ed::PasteTransponders(*sat, *clip), 10);
+  EXPECT_EQ(ed::PasteTransponders(*sat, 110, *clip), 10);
   EXPECT_EQ(ed::TransponderRowCount(*sat), 120);
   EXPECT_EQ(sat->transponders[115].frequency, 12345);
   EXPECT_FALSE(sat->transponders[115].channels[0].used());
 
   auto small = SatelliteWith({11000});
-  EXPECT_EQ(ed::PasteTransponders(*small, DATABASESATELLITEINFO{}), 0);  // empty clipboard
-  EXPECT_EQ(ed::PasteTransponders(*small, *SatelliteWith({1, 2, 0, 4})), 2);
+  EXPECT_EQ(ed::PasteTransponders(*small, 1, DATABASESATELLITEINFO{}), 0);  // empty clipboard
+  EXPECT_EQ(ed::PasteTransponders(*small, 1, *SatelliteWith({1, 2, 0, 4})), 2);
   EXPECT_EQ(ed::TransponderRowCount(*small), 3);
 }
 

@@ -1,0 +1,743 @@
+#include "editor/EditSatelliteTransponder.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <algorithm>
+#include <exception>
+
+#include "editor/AnalogChannelInfomation.h"
+#include "editor/EditDigitalChannel.h"
+#include "editor/EditSatelliteInfomation.h"
+#include "editor/EditTransponderInfo.h"
+#include "editor/SelectDownSatelliteList.h"
+#include "editor/database_files.h"
+#include "editor/editor_core.h"
+#include "editor/list_box.h"
+#include "editor/record_dialog_parts.h"
+#include "satcodx/satcodx_download.h"
+#include "satcodx/satcodx_import.h"
+#include "ui/program_data.h"
+#include "ui/prompts.h"
+#include "ui/window_registry.h"
+#include "urlfetch/include/quonel.h"
+
+namespace core = orvane::editor;
+namespace parts = orvane::editor::dialog_parts;
+using orvane::ui::GetPrompts;
+
+namespace {
+
+constexpr int kWidth = 758;
+constexpr int kHeight = 595;
+constexpr int kMargin = 6;
+constexpr int kButtonTop = 30;
+constexpr int kButtonHeight = 30;
+constexpr int kButtonWidth = 170;
+constexpr int kCaptionTop = kButtonTop + kButtonHeight + kMargin;
+constexpr int kCaptionHeight = 24;
+constexpr int kListTop = kCaptionTop + kCaptionHeight + 2;
+constexpr int kStatusHeight = 24;
+constexpr int kStatusTop = kHeight - kMargin - kStatusHeight;
+constexpr int kListHeight = kStatusTop - kMargin - kListTop;
+constexpr int kSatelliteWidth = 290;
+constexpr int kTransponderWidth = 212;
+constexpr int kChannelWidth = kWidth - 4 * kMargin - kSatelliteWidth - kTransponderWidth;
+
+QString Latin1(const std::string& s) {
+  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QLabel* CaptionPanel(QWidget* parent, const char* name, const char* caption, int left, int width) {
+  auto* panel = new QLabel(QString::fromLatin1(caption), parent);
+  panel->setObjectName(QString::fromLatin1(name));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel->setAlignment(Qt::AlignCenter);
+  panel->setGeometry(left, kCaptionTop, width, kCaptionHeight);
+  return panel;
+}
+
+// The working cursor while a sort runs.
+struct WaitCursor {
+  explicit WaitCursor(QWidget* w) : widget(w) { widget->setCursor(Qt::BusyCursor); }
+  ~WaitCursor() { widget->unsetCursor(); }
+  QWidget* widget;
+};
+
+}  // namespace
+
+TfrmEditSatTP::TfrmEditSatTP(QWidget* parent)
+    : QDialog(parent),
+      clipboard_(std::make_unique<DATABASESATELLITEINFO>()),
+      downloadBuffer_(std::make_unique<orvane::satcodx::DownloadBuffer>()) {
+  setObjectName(QStringLiteral("frmEditSatTP"));
+  setWindowTitle(QStringLiteral("None"));
+  setFixedSize(kWidth, kHeight);
+
+  // Main menu.
+  MainMenu1 = new QMenuBar(this);
+  MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+  MainMenu1->setNativeMenuBar(false);
+  File1 = MainMenu1->addMenu(QStringLiteral("File"));
+  File1->setObjectName(QStringLiteral("File1"));
+  auto action = [this](QMenu* menu, const char* name, const char* caption, void (TfrmEditSatTP::*handler)()) {
+    QAction* a = menu->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, handler);
+    return a;
+  };
+  Open1 = action(File1, "Open1", "Open", &TfrmEditSatTP::Open1Click);
+  Saveas1 = action(File1, "Saveas1", "Save", &TfrmEditSatTP::Saveas1Click);
+  Exut1 = action(File1, "Exut1", "Exit", &TfrmEditSatTP::Exut1Click);
+  SatCoDX1 = MainMenu1->addMenu(QStringLiteral("SatCoDX"));
+  SatCoDX1->setObjectName(QStringLiteral("SatCoDX1"));
+  Bysatcodx1 = action(SatCoDX1, "Bysatcodx1", "Load downloaded data", &TfrmEditSatTP::Bysatcodx1Click);
+  DownloadandLoad1 =
+      action(SatCoDX1, "DownloadandLoad1", "Internet download", &TfrmEditSatTP::DownloadandLoad1Click);
+  // Disabled by design: the buttons reach the same commands.
+  SatCoDX1->setEnabled(false);
+  SatCoDX1->menuAction()->setEnabled(false);
+  MainMenu1->setGeometry(0, 0, kWidth, MainMenu1->sizeHint().height());
+
+  // Buttons.
+  auto button = [this](const char* name, const char* caption, int index, void (TfrmEditSatTP::*handler)()) {
+    auto* b = new QPushButton(QString::fromLatin1(caption), this);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    b->setGeometry(kMargin + index * (kButtonWidth + kMargin), kButtonTop, kButtonWidth, kButtonHeight);
+    connect(b, &QPushButton::clicked, this, handler);
+    return b;
+  };
+  Button1 = button("Button1", "Load downloaded data", 0, &TfrmEditSatTP::Button1Click);
+  Button2 = button("Button2", "Internet download", 1, &TfrmEditSatTP::Button2Click);
+  Button3 = button("Button3", "Update channel data", 2, &TfrmEditSatTP::Button3Click);
+
+  // The three lists with their caption panels.
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  auto list = [this, &fixed](const char* name, int left, int width) {
+    auto* l = new OrvaneListBox(this);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFont(fixed);
+    l->setGeometry(left, kListTop, width, kListHeight);
+    return l;
+  };
+  const int satLeft = kMargin;
+  const int tpLeft = satLeft + kSatelliteWidth + kMargin;
+  const int chLeft = tpLeft + kTransponderWidth + kMargin;
+  pnSatelliteList = CaptionPanel(this, "pnSatelliteList", "Satellite list", satLeft, kSatelliteWidth);
+  lbSatelliteNameList = list("lbSatelliteNameList", satLeft, kSatelliteWidth);
+  pnTransponderList = CaptionPanel(this, "pnTransponderList", "Transponder list", tpLeft, kTransponderWidth);
+  lbTransponderList = list("lbTransponderList", tpLeft, kTransponderWidth);
+  pnManualAnalogChannelList =
+      CaptionPanel(this, "pnManualAnalogChannelList", "Manual/Analog channel list", chLeft, kChannelWidth);
+  lbManualAnalogChannelList = list("lbManualAnalogChannelList", chLeft, kChannelWidth);
+
+  pnStatusInfo = new QLabel(this);
+  pnStatusInfo->setObjectName(QStringLiteral("pnStatusInfo"));
+  pnStatusInfo->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  pnStatusInfo->setGeometry(kMargin, kStatusTop, kWidth - 2 * kMargin, kStatusHeight);
+
+  // Pop-up menus.
+  pmSatelliteList = new QMenu(this);
+  pmSatelliteList->setObjectName(QStringLiteral("pmSatelliteList"));
+  Edit1 = action(pmSatelliteList, "Edit1", "Edit", &TfrmEditSatTP::Edit1Click);
+  Add3 = action(pmSatelliteList, "Add3", "Add", &TfrmEditSatTP::Add3Click);
+  Delete1 = action(pmSatelliteList, "Delete1", "Delete", &TfrmEditSatTP::Delete1Click);
+  Move2 = action(pmSatelliteList, "Move2", "Move", &TfrmEditSatTP::Move2Click);
+  Sortbyname1 = action(pmSatelliteList, "Sortbyname1", "Sort by name", &TfrmEditSatTP::Sortbyname1Click);
+  Sortbydegree2 =
+      action(pmSatelliteList, "Sortbydegree2", "Sort by degree", &TfrmEditSatTP::Sortbydegree2Click);
+
+  pmTransponderPopupMenu = new QMenu(this);
+  pmTransponderPopupMenu->setObjectName(QStringLiteral("pmTransponderPopupMenu"));
+  pmEditTransponder =
+      action(pmTransponderPopupMenu, "pmEditTransponder", "Edit", &TfrmEditSatTP::pmEditTransponderClick);
+  Add2 = action(pmTransponderPopupMenu, "Add2", "Add", &TfrmEditSatTP::Add2Click);
+  DeleteTp = action(pmTransponderPopupMenu, "DeleteTp", "Delete", &TfrmEditSatTP::DeleteTpClick);
+  Move1 = action(pmTransponderPopupMenu, "Move1", "Move", &TfrmEditSatTP::Move1Click);
+  Sortbyfrequency1 = action(pmTransponderPopupMenu, "Sortbyfrequency1", "Sort by frequency",
+                            &TfrmEditSatTP::Sortbyfrequency1Click);
+  SorybyKUC1 = action(pmTransponderPopupMenu, "SorybyKUC1", "Sory by KU->C", &TfrmEditSatTP::SorybyKUC1Click);
+  SortbyAD1 = action(pmTransponderPopupMenu, "SortbyAD1", "Sort by AD", &TfrmEditSatTP::SortbyAD1Click);
+  SortbyDA1 = action(pmTransponderPopupMenu, "SortbyDA1", "Sort by DA", &TfrmEditSatTP::SortbyDA1Click);
+  CopyAllTPs1 =
+      action(pmTransponderPopupMenu, "CopyAllTPs1", "Copy All TPs", &TfrmEditSatTP::CopyAllTPs1Click);
+  PasteTPs1 = action(pmTransponderPopupMenu, "PasteTPs1", "Paste TPs", &TfrmEditSatTP::PasteTPs1Click);
+
+  pmManualAnalogChannel = new QMenu(this);
+  pmManualAnalogChannel->setObjectName(QStringLiteral("pmManualAnalogChannel"));
+  Edit2 = action(pmManualAnalogChannel, "Edit2", "Edit", &TfrmEditSatTP::Edit2Click);
+  Add1 = action(pmManualAnalogChannel, "Add1", "Add", &TfrmEditSatTP::Add1Click);
+  Delete2 = action(pmManualAnalogChannel, "Delete2", "Delete", &TfrmEditSatTP::Delete2Click);
+  Move3 = action(pmManualAnalogChannel, "Move3", "Move", &TfrmEditSatTP::Move3Click);
+
+  // List events.
+  connect(lbSatelliteNameList, &OrvaneListBox::MouseDown, this, &TfrmEditSatTP::lbSatelliteNameListMouseDown);
+  connect(lbSatelliteNameList, &OrvaneListBox::KeyUp, this, &TfrmEditSatTP::lbSatelliteNameListKeyUp);
+  connect(lbTransponderList, &OrvaneListBox::MouseDown, this, &TfrmEditSatTP::lbTransponderListMouseDown);
+  connect(lbTransponderList, &OrvaneListBox::KeyUp, this, &TfrmEditSatTP::lbTransponderListKeyUp);
+  connect(lbManualAnalogChannelList, &OrvaneListBox::MouseDown, this,
+          &TfrmEditSatTP::lbManualAnalogChannelListMouseDown);
+  connect(lbSatelliteNameList, &QListWidget::itemDoubleClicked, this, &TfrmEditSatTP::Edit1Click);
+  connect(lbTransponderList, &QListWidget::itemDoubleClicked, this, &TfrmEditSatTP::pmEditTransponderClick);
+  connect(lbManualAnalogChannelList, &QListWidget::itemDoubleClicked, this, &TfrmEditSatTP::Edit2Click);
+  auto dragOver = [this](OrvaneListBox* l, DragMode mode) {
+    connect(l, &OrvaneListBox::DragOver, this,
+            [this, mode](int, bool* accept) { *accept = dragMode_ == mode; });
+  };
+  dragOver(lbSatelliteNameList, kDragSatellites);
+  dragOver(lbTransponderList, kDragTransponders);
+  dragOver(lbManualAnalogChannelList, kDragChannels);
+  connect(lbSatelliteNameList, &OrvaneListBox::DragDrop, this, &TfrmEditSatTP::lbSatelliteNameListDragDrop);
+  connect(lbTransponderList, &OrvaneListBox::DragDrop, this, &TfrmEditSatTP::lbTransponderListDragDrop);
+  connect(lbManualAnalogChannelList, &OrvaneListBox::DragDrop, this,
+          &TfrmEditSatTP::lbManualAnalogChannelListDragDrop);
+
+  // "Update channel data" ends in the software update tool; without it the button would only pretend.
+  if (!orvane::ui::SoftwareUpdate()) {
+    Button3->setEnabled(false);
+    Button3->setToolTip(QStringLiteral("The software update tool is not part of this build yet."));
+  }
+}
+
+TfrmEditSatTP::~TfrmEditSatTP() = default;
+
+// ---- Lookups
+// ------------------------------------------------------------------------------------------------
+
+DATABASESATELLITETABLE& TfrmEditSatTP::db() {
+  return orvane::ui::Program().database;
+}
+DATABASESATELLITEINFO& TfrmEditSatTP::satellite() {
+  return db().satellites[static_cast<std::size_t>(currentSatellite_)];
+}
+DATABASETRANSPONDERINFO& TfrmEditSatTP::transponder() {
+  return satellite().transponders[static_cast<std::size_t>(currentTransponder_)];
+}
+TfrmEditSatelliteInfomation* TfrmEditSatTP::satelliteDialog() const {
+  return orvane::ui::Windows().Get<TfrmEditSatelliteInfomation>();
+}
+TfrmEditTransponderInfo* TfrmEditSatTP::transponderDialog() const {
+  return orvane::ui::Windows().Get<TfrmEditTransponderInfo>();
+}
+TfrmEditDigitalChannel* TfrmEditSatTP::digitalDialog() const {
+  return orvane::ui::Windows().Get<TfrmEditDigitalChannel>();
+}
+TfrmAnalogChannelInfomation* TfrmEditSatTP::analogDialog() const {
+  return orvane::ui::Windows().Get<TfrmAnalogChannelInfomation>();
+}
+TfrmSelectSatelliteList* TfrmEditSatTP::selectionWindow() const {
+  return orvane::ui::Windows().Get<TfrmSelectSatelliteList>();
+}
+
+// ---- Refilling
+// ------------------------------------------------------------------------------------------------
+
+void TfrmEditSatTP::ShowSatelliteRows(const std::vector<int>& rowSlots) {
+  satelliteSlots_ = rowSlots;
+  lbSatelliteNameList->clear();
+  QStringList rows;
+  for (int s : rowSlots) rows << Latin1(core::SatelliteRow(s, db().satellites[static_cast<std::size_t>(s)]));
+  lbSatelliteNameList->addItems(rows);
+}
+
+void TfrmEditSatTP::RefillSatelliteList() {
+  ShowSatelliteRows(core::SatelliteRowSlots(db()));
+  RefillTransponderList(satelliteSlots_.empty() ? 0 : satelliteSlots_.front());
+}
+
+void TfrmEditSatTP::RefillTransponderList(int satelliteSlot) {
+  currentSatellite_ = std::clamp(satelliteSlot, 0, kSatelliteSlots - 1);
+  lbTransponderList->clear();
+  const auto& sat = satellite();
+  const int n = core::TransponderRowCount(sat);
+  QStringList rows;
+  for (int t = 0; t < n; ++t)
+    rows << Latin1(core::TransponderRow(t, sat.transponders[static_cast<std::size_t>(t)]));
+  lbTransponderList->addItems(rows);
+  if (n > 0) lbTransponderList->setCurrentRow(0);
+  RefillChannelList(currentSatellite_, 0);
+  UpdateStatusLine();
+}
+
+void TfrmEditSatTP::RefillChannelList(int satelliteSlot, int transponderSlot) {
+  currentSatellite_ = std::clamp(satelliteSlot, 0, kSatelliteSlots - 1);
+  currentTransponder_ = std::clamp(transponderSlot, 0, kTransponderSlots - 1);
+  const auto& tp = transponder();
+  currentAnalog_ = tp.analog();
+  lbManualAnalogChannelList->clear();
+  const int n = core::ChannelRowCount(tp);
+  QStringList rows;
+  for (int c = 0; c < n; ++c)
+    rows << Latin1(core::ChannelRow(tp.channels[static_cast<std::size_t>(c)], currentAnalog_));
+  lbManualAnalogChannelList->addItems(rows);
+  if (n > 0) lbManualAnalogChannelList->setCurrentRow(0);
+}
+
+void TfrmEditSatTP::UpdateStatusLine() {
+  int selectedSlot = -1;
+  const int current = lbSatelliteNameList->currentRow();
+  if (current >= 0 && current < static_cast<int>(satelliteSlots_.size()) &&
+      lbSatelliteNameList->item(current)->isSelected()) {
+    selectedSlot = satelliteSlots_[static_cast<std::size_t>(current)];
+  } else {
+    const auto selected = SelectedRows(lbSatelliteNameList);
+    const auto it = std::find(selected.begin(), selected.end(), true);
+    if (it != selected.end()) selectedSlot = satelliteSlots_[static_cast<std::size_t>(it - selected.begin())];
+  }
+  pnStatusInfo->setText(Latin1(core::StatusLine(db(), lbSatelliteNameList->count(), selectedSlot)));
+}
+
+void TfrmEditSatTP::MakeSatelliteCurrent() {
+  const int row = lbSatelliteNameList->currentRow();
+  if (row < 0 || row >= static_cast<int>(satelliteSlots_.size())) return;
+  RefillTransponderList(satelliteSlots_[static_cast<std::size_t>(row)]);
+}
+
+void TfrmEditSatTP::MakeTransponderCurrent() {
+  const int row = lbTransponderList->currentRow();
+  if (row < 0 || row >= lbTransponderList->count()) return;
+  RefillChannelList(currentSatellite_, row);
+}
+
+std::vector<bool> TfrmEditSatTP::SelectedRows(const OrvaneListBox* list) const {
+  std::vector<bool> selected(static_cast<std::size_t>(list->count()));
+  for (int r = 0; r < list->count(); ++r) selected[static_cast<std::size_t>(r)] = list->item(r)->isSelected();
+  return selected;
+}
+
+// ---- Activation, import, download
+// --------------------------------------------------------------------------
+
+void TfrmEditSatTP::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) FormActivate();
+}
+
+void TfrmEditSatTP::FormActivate() {
+  *clipboard_ = DATABASESATELLITEINFO{};
+  lbSatelliteNameList->clear();
+  lbTransponderList->clear();
+  lbManualAnalogChannelList->clear();
+  satelliteSlots_.clear();
+  Bysatcodx1Click();
+}
+
+void TfrmEditSatTP::Button1Click() {
+  Bysatcodx1Click();
+}
+
+// After an import, complete or not, the lists show what the model holds.
+void TfrmEditSatTP::ShowAfterImport() {
+  std::vector<int> rowSlots;
+  for (const auto& row : orvane::satcodx::ImportSatelliteRows(db())) rowSlots.push_back(row.slot);
+  ShowSatelliteRows(rowSlots);
+  RefillTransponderList(0);
+}
+
+void TfrmEditSatTP::Bysatcodx1Click() {
+  try {
+    orvane::satcodx::ImportSatcodx(db(), ".");
+  } catch (const std::exception& e) {
+    ShowAfterImport();
+    GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+    return;
+  }
+  ShowAfterImport();
+  setWindowTitle(QString::fromLatin1(orvane::satcodx::kImportCaption));
+  UpdateStatusLine();
+}
+
+void TfrmEditSatTP::Button2Click() {
+  if (auto* w = selectionWindow()) orvane::ui::ShowModal(*w);
+  DownloadandLoad1Click();
+}
+
+void TfrmEditSatTP::DownloadandLoad1Click() {
+  std::vector<bool> marked;
+  if (auto* w = selectionWindow()) marked = w->MarkedRows();
+  orvane::satcodx::DownloadHooks hooks;
+  hooks.setCaption = [this](const std::string& caption) { setWindowTitle(Latin1(caption)); };
+  hooks.processEvents = [] { QApplication::processEvents(); };
+  orvane::satcodx::DownloadReport report;
+  try {
+    report = orvane::satcodx::DownloadAndLoad(db(), marked, *downloadBuffer_, &OpenUrl, hooks, ".");
+  } catch (const std::exception& e) {
+    // The import at the end may have failed part-way: show what the model holds.
+    ShowAfterImport();
+    GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+    return;
+  }
+  if (report.marked == 0) return;  // nothing marked: nothing fetched, imported or captioned
+  ShowAfterImport();
+  setWindowTitle(QString::fromLatin1(orvane::satcodx::kImportCaption));
+  UpdateStatusLine();
+}
+
+// ---- File commands
+// --------------------------------------------------------------------------------------------
+
+void TfrmEditSatTP::Open1Click() {
+  orvane::ui::FileDialogRequest request;
+  request.filter = QStringLiteral("*.tpd|*.tpd");
+  request.fileName = QStringLiteral("sattpdat.tpd");
+  request.initialDir = QStringLiteral(".");
+  const auto path = GetPrompts().ChooseOpenFile(request);
+  if (!path) return;
+  auto& p = orvane::ui::Program();
+  core::OpenDatabaseFile(path->toLocal8Bit().toStdString(), p.database, p.satelliteImage,
+                         p.satelliteNameTable, p.channelTable);
+  RefillSatelliteList();
+  if (lbTransponderList->count() > 0) lbTransponderList->setCurrentRow(0);
+  setWindowTitle(*path);
+}
+
+// Converts and saves; a failed save is reported and returns false. Losses are reported when asked, so that
+// the second file of a Save does not repeat them.
+bool TfrmEditSatTP::SaveTo(const QString& path, bool reportLosses) {
+  auto& p = orvane::ui::Program();
+  const std::string file = path.toLocal8Bit().toStdString();
+  const core::SaveOutcome outcome =
+      core::SaveDatabaseFile(file, p.database, core::NamedSatelliteSlots(satelliteSlots_), p.satelliteImage,
+                             p.satelliteNameTable, p.channelTable);
+  if (!outcome.ok()) {
+    GetPrompts().Error(QString::fromLocal8Bit(core::SaveFailureText(file, outcome).c_str()));
+    return false;
+  }
+  if (reportLosses) {
+    for (const auto& text : core::SaveLossTexts(file, outcome))
+      GetPrompts().Message(QString::fromLocal8Bit(text.c_str()), orvane::ui::MessageKind::Warning);
+  }
+  return true;
+}
+
+void TfrmEditSatTP::Saveas1Click() {
+  SaveDialog1FileName = QString::fromLatin1(core::kDefaultDatabasePath);
+  orvane::ui::FileDialogRequest request;
+  request.filter = QStringLiteral("*.tpd|*.tpd");
+  request.filterIndex = 1;
+  request.initialDir = QStringLiteral(".");
+  request.fileName = SaveDialog1FileName;
+  const auto path = GetPrompts().ChooseSaveFile(request);
+  if (!path) return;
+  SaveDialog1FileName = *path;
+  if (!SaveTo(*path, true)) return;
+  setWindowTitle(*path);
+  SaveTo(QString::fromLatin1(core::kLatestDatabasePath), false);
+}
+
+void TfrmEditSatTP::Button3Click() {
+  if (!SaveTo(QString::fromLatin1(core::kLatestDatabasePath), true)) return;  // never send a stale file
+  setWindowTitle(SaveDialog1FileName);
+  if (auto& launch = orvane::ui::SoftwareUpdate()) launch(1);
+}
+
+void TfrmEditSatTP::Exut1Click() {
+  close();
+}
+
+// ---- Mouse, keys, pop-ups, drag and drop
+// -----------------------------------------------------------------------
+
+void TfrmEditSatTP::OpenPopup(OrvaneListBox* list, QMenu* menu, QPoint globalPosition, bool evenWhenEmpty) {
+  if (list->count() == 0 && !evenWhenEmpty) return;
+  if (list->count() > 0 && list->selectedItems().isEmpty()) list->setCurrentRow(0);
+  if (showPopupMenus) menu->popup(globalPosition);
+}
+
+void TfrmEditSatTP::lbSatelliteNameListMouseDown(Qt::MouseButton button, QPoint globalPosition) {
+  if (button == Qt::RightButton) {
+    OpenPopup(lbSatelliteNameList, pmSatelliteList, globalPosition, false);
+    return;
+  }
+  MakeSatelliteCurrent();
+}
+
+void TfrmEditSatTP::lbSatelliteNameListKeyUp() {
+  if (lbSatelliteNameList->count() > 0) MakeSatelliteCurrent();
+}
+
+void TfrmEditSatTP::lbTransponderListMouseDown(Qt::MouseButton button, QPoint globalPosition) {
+  if (button == Qt::RightButton) {
+    OpenPopup(lbTransponderList, pmTransponderPopupMenu, globalPosition, true);
+    return;
+  }
+  MakeTransponderCurrent();
+}
+
+void TfrmEditSatTP::lbTransponderListKeyUp() {
+  MakeTransponderCurrent();
+}
+
+void TfrmEditSatTP::lbManualAnalogChannelListMouseDown(Qt::MouseButton button, QPoint globalPosition) {
+  if (button == Qt::RightButton)
+    OpenPopup(lbManualAnalogChannelList, pmManualAnalogChannel, globalPosition, true);
+}
+
+void TfrmEditSatTP::StartMove(OrvaneListBox* list, DragMode mode) {
+  dragMode_ = mode;
+  list->StartDrag();
+  dragMode_ = kDragNone;  // a drag given up without a drop ends here as well
+}
+
+void TfrmEditSatTP::lbSatelliteNameListDragDrop(int row) {
+  dragMode_ = kDragNone;
+  if (row < 0 || row >= lbSatelliteNameList->count()) return;
+  core::DropSatellites(db(), satelliteSlots_, SelectedRows(lbSatelliteNameList), row);
+  RefillSatelliteList();
+}
+
+void TfrmEditSatTP::lbTransponderListDragDrop(int row) {
+  dragMode_ = kDragNone;
+  if (row < 0 || row >= lbTransponderList->count()) return;
+  core::DropTransponders(satellite(), SelectedRows(lbTransponderList), row);
+  RefillTransponderList(currentSatellite_);
+}
+
+void TfrmEditSatTP::lbManualAnalogChannelListDragDrop(int row) {
+  dragMode_ = kDragNone;
+  if (row < 0 || row >= lbManualAnalogChannelList->count()) return;
+  core::DropChannels(transponder(), SelectedRows(lbManualAnalogChannelList), row);
+  RefillChannelList(currentSatellite_, currentTransponder_);
+}
+
+// ---- Satellites
+// ---------------------------------------------------------------------------------------------
+
+void TfrmEditSatTP::Edit1Click() {
+  const int row = lbSatelliteNameList->currentRow();
+  auto* dialog = satelliteDialog();
+  if (!dialog || row < 0 || row >= static_cast<int>(satelliteSlots_.size())) return;
+  const int slot = satelliteSlots_[static_cast<std::size_t>(row)];
+  auto& sat = db().satellites[static_cast<std::size_t>(slot)];
+  dialog->SetSatelliteName(sat.name);
+  dialog->SetDiseqcCode(sat.diseqc);
+  dialog->SetEastDegree(sat.eastPosition);
+  orvane::ui::ShowModal(*dialog);
+  if (dialog->EditResult != 0) return;
+  sat.name = core::StoredSatelliteName(dialog->GetSatelliteName());
+  sat.diseqc = dialog->GetDiseqcCode();
+  sat.eastPosition = dialog->GetEastDegree();
+  lbSatelliteNameList->item(row)->setText(Latin1(core::SatelliteRow(slot, sat)));
+}
+
+void TfrmEditSatTP::Add3Click() {
+  auto* dialog = satelliteDialog();
+  if (!dialog) return;
+  dialog->Clear();
+  orvane::ui::ShowModal(*dialog);
+  if (dialog->EditResult != 0 || lbSatelliteNameList->count() >= kSatelliteSlots) return;
+  // The first slot that is neither used nor shown by a row: slot "number of rows" while the used slots come
+  // first, as they do after every refill.
+  int slot = -1;
+  for (int s = 0; s < kSatelliteSlots && slot < 0; ++s) {
+    const bool shown = std::find(satelliteSlots_.begin(), satelliteSlots_.end(), s) != satelliteSlots_.end();
+    if (!shown && !SatelliteSlotUsed(db().satellites[static_cast<std::size_t>(s)])) slot = s;
+  }
+  if (slot < 0) return;
+  auto& sat = db().satellites[static_cast<std::size_t>(slot)];
+  sat.name = core::StoredSatelliteName(dialog->GetSatelliteName());
+  sat.diseqc = dialog->GetDiseqcCode();
+  sat.eastPosition = dialog->GetEastDegree();
+  satelliteSlots_.push_back(slot);
+  lbSatelliteNameList->addItem(Latin1(core::SatelliteRow(slot, sat)));
+}
+
+void TfrmEditSatTP::Delete1Click() {
+  if (lbSatelliteNameList->count() == 0) return;
+  core::DeleteSatellites(db(), satelliteSlots_, SelectedRows(lbSatelliteNameList));
+  RefillSatelliteList();
+}
+
+void TfrmEditSatTP::Move2Click() {
+  if (lbSatelliteNameList->count() == 0) return;
+  StartMove(lbSatelliteNameList, kDragSatellites);
+}
+
+template <class Sort>
+void TfrmEditSatTP::SortSatellites(Sort sort) {
+  if (lbSatelliteNameList->count() == 0) return;
+  WaitCursor wait(lbSatelliteNameList);
+  sort(db(), satelliteSlots_);
+  RefillSatelliteList();
+}
+
+void TfrmEditSatTP::Sortbyname1Click() {
+  SortSatellites(core::SortSatellitesByName);
+}
+void TfrmEditSatTP::Sortbydegree2Click() {
+  SortSatellites(core::SortSatellitesByDegree);
+}
+
+// ---- Transponders
+// -------------------------------------------------------------------------------------------
+
+void TfrmEditSatTP::pmEditTransponderClick() {
+  auto* dialog = transponderDialog();
+  if (!dialog || lbTransponderList->count() == 0 || currentTransponder_ >= lbTransponderList->count()) return;
+  auto& tp = transponder();
+  dialog->SetFrequency(tp.frequency);
+  dialog->SetSymbolRate(tp.symbolRate);
+  dialog->SetPolarity(tp.polarity);
+  dialog->SetFEC(tp.fec);
+  orvane::ui::ShowModal(*dialog);
+  if (dialog->EditResult != 0) return;
+  tp.frequency = dialog->GetFrequency();
+  tp.symbolRate = dialog->GetSymbolRate();
+  tp.polarity = core::StoredIndex(dialog->GetPolarity(), tp.polarity);
+  tp.fec = core::StoredIndex(dialog->GetFEC(), tp.fec);
+  lbTransponderList->item(currentTransponder_)
+      ->setText(Latin1(core::TransponderRow(currentTransponder_, tp)));
+  // A changed symbol rate can turn the transponder analog or digital: its channels then read the other way.
+  RefillChannelList(currentSatellite_, currentTransponder_);
+}
+
+void TfrmEditSatTP::Add2Click() {
+  auto* dialog = transponderDialog();
+  const int n = lbTransponderList->count();
+  if (!dialog || lbSatelliteNameList->count() == 0 || n >= kTransponderSlots) return;
+  dialog->Clear();
+  orvane::ui::ShowModal(*dialog);
+  if (dialog->EditResult != 0) return;
+  auto& tp = satellite().transponders[static_cast<std::size_t>(n)];
+  tp.frequency = dialog->GetFrequency();
+  tp.symbolRate = dialog->GetSymbolRate();
+  tp.polarity = core::StoredIndex(dialog->GetPolarity(), 0);
+  tp.fec = core::StoredIndex(dialog->GetFEC(), 0);
+  lbTransponderList->addItem(Latin1(core::TransponderRow(n, tp)));
+  UpdateStatusLine();
+}
+
+void TfrmEditSatTP::DeleteTpClick() {
+  if (lbTransponderList->count() == 0) return;
+  core::DeleteTransponders(satellite(), SelectedRows(lbTransponderList));
+  RefillTransponderList(currentSatellite_);
+}
+
+void TfrmEditSatTP::Move1Click() {
+  if (lbTransponderList->count() == 0) return;
+  StartMove(lbTransponderList, kDragTransponders);
+}
+
+template <class Sort>
+void TfrmEditSatTP::SortTransponders(Sort sort) {
+  if (lbTransponderList->count() == 0) return;
+  WaitCursor wait(lbTransponderList);
+  sort(satellite(), lbTransponderList->count());
+  RefillTransponderList(currentSatellite_);
+}
+
+void TfrmEditSatTP::Sortbyfrequency1Click() {
+  SortTransponders(core::SortTranspondersByFrequency);
+}
+void TfrmEditSatTP::SorybyKUC1Click() {
+  SortTransponders(core::SortTranspondersKuToC);
+}
+void TfrmEditSatTP::SortbyAD1Click() {
+  SortTransponders(core::SortTranspondersAnalogFirst);
+}
+void TfrmEditSatTP::SortbyDA1Click() {
+  SortTransponders(core::SortTranspondersDigitalFirst);
+}
+
+void TfrmEditSatTP::CopyAllTPs1Click() {
+  *clipboard_ = satellite();
+}
+
+void TfrmEditSatTP::PasteTPs1Click() {
+  const int from = lbTransponderList->count();
+  const int pasted = core::PasteTransponders(satellite(), from, *clipboard_);
+  for (int t = from; t < from + pasted; ++t)
+    lbTransponderList->addItem(
+        Latin1(core::TransponderRow(t, satellite().transponders[static_cast<std::size_t>(t)])));
+  if (pasted > 0) UpdateStatusLine();
+}
+
+// ---- Channels
+// -------------------------------------------------------------------------------------------------
+
+void TfrmEditSatTP::Edit2Click() {
+  const int row = lbManualAnalogChannelList->currentRow();
+  if (row < 0 || row >= lbManualAnalogChannelList->count()) return;
+  auto& ch = transponder().channels[static_cast<std::size_t>(row)];
+  const bool analog = transponder().analog();
+  if (analog) {
+    auto* dialog = analogDialog();
+    if (!dialog) return;
+    dialog->SetLeftAudioFrequency(ch.videoPid);
+    dialog->SetRightAudioFrequency(ch.audioPid);
+    dialog->SetVideoPolarity(ch.pcrPid);
+    dialog->SetChannelName(ch.name);
+    orvane::ui::ShowModal(*dialog);
+    if (dialog->EditResult != 0) return;
+    ch.videoPid = dialog->GetLeftAudioFrequency();
+    ch.audioPid = dialog->GetRightAudioFrequency();
+    ch.pcrPid = core::StoredIndex(dialog->GetVideoPolarity(), ch.pcrPid);
+    ch.name = core::StoredChannelName(dialog->GetChannelName());
+  } else {
+    auto* dialog = digitalDialog();
+    if (!dialog) return;
+    dialog->SetVideoPID(ch.videoPid);
+    dialog->SetAudioPID(ch.audioPid);
+    dialog->SetPCRPID(ch.pcrPid);
+    dialog->SetChannelName(ch.name);
+    orvane::ui::ShowModal(*dialog);
+    if (dialog->EditResult != 0) return;
+    ch.videoPid = dialog->GetVideoPID();
+    ch.audioPid = dialog->GetAudioPID();
+    ch.pcrPid = dialog->GetPCRPID();
+    ch.name = core::StoredChannelName(dialog->GetChannelName());
+  }
+  lbManualAnalogChannelList->item(row)->setText(Latin1(core::ChannelRow(ch, analog)));
+}
+
+void TfrmEditSatTP::Add1Click() {
+  if (lbSatelliteNameList->count() == 0 || lbTransponderList->count() == 0 ||
+      lbManualAnalogChannelList->count() >= kChannelSlots)
+    return;
+  MakeTransponderCurrent();
+  const int m = lbManualAnalogChannelList->count();
+  if (m >= kChannelSlots) return;
+  auto& ch = transponder().channels[static_cast<std::size_t>(m)];
+  const bool analog = transponder().analog();
+  if (analog) {
+    auto* dialog = analogDialog();
+    if (!dialog) return;
+    dialog->Clear();
+    orvane::ui::ShowModal(*dialog);
+    if (dialog->EditResult != 0) return;
+    ch.videoPid = dialog->GetLeftAudioFrequency();
+    ch.audioPid = dialog->GetRightAudioFrequency();
+    ch.pcrPid = core::StoredIndex(dialog->GetVideoPolarity(), 0);
+    ch.name = core::StoredChannelName(dialog->GetChannelName());
+  } else {
+    auto* dialog = digitalDialog();
+    if (!dialog) return;
+    dialog->Clear();
+    orvane::ui::ShowModal(*dialog);
+    if (dialog->EditResult != 0) return;
+    ch.videoPid = dialog->GetVideoPID();
+    ch.audioPid = dialog->GetAudioPID();
+    ch.pcrPid = dialog->GetPCRPID();
+    ch.name = core::StoredChannelName(dialog->GetChannelName());
+  }
+  lbManualAnalogChannelList->addItem(Latin1(core::ChannelRow(ch, analog)));
+  UpdateStatusLine();
+}
+
+void TfrmEditSatTP::Delete2Click() {
+  // On an empty list there is nothing selected to delete; clearing the slots would wipe unlisted channels.
+  if (lbManualAnalogChannelList->count() == 0) return;
+  core::DeleteChannels(transponder(), SelectedRows(lbManualAnalogChannelList));
+  RefillChannelList(currentSatellite_, currentTransponder_);
+  UpdateStatusLine();
+}
+
+void TfrmEditSatTP::Move3Click() {
+  if (lbManualAnalogChannelList->count() == 0) return;
+  StartMove(lbManualAnalogChannelList, kDragChannels);
+}

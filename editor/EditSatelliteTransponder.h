@@ -1,0 +1,181 @@
+// The channel database editor window: satellites, the transponders of the current satellite and the channels
+// of the current transponder side by side; file commands, the SatCoDX import and download, and the pop-up
+// menus of the three lists. The algorithms live in editor_core; this class owns the components.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "channeldb/records.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class OrvaneListBox;
+class TfrmEditSatelliteInfomation;
+class TfrmEditTransponderInfo;
+class TfrmEditDigitalChannel;
+class TfrmAnalogChannelInfomation;
+class TfrmSelectSatelliteList;
+
+namespace orvane::satcodx {
+struct DownloadBuffer;
+}
+
+class TfrmEditSatTP : public QDialog {
+  Q_OBJECT
+
+ public:
+  // The drag mode: which list a running drag belongs to.
+  enum DragMode { kDragNone = 0, kDragChannels = 1, kDragTransponders = 2, kDragSatellites = 3 };
+
+  explicit TfrmEditSatTP(QWidget* parent = nullptr);
+  ~TfrmEditSatTP() override;
+
+  // ---- Handlers ----
+  void FormActivate();
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void Bysatcodx1Click();
+  void DownloadandLoad1Click();
+  void Open1Click();
+  void Saveas1Click();
+  void Exut1Click();
+
+  void lbSatelliteNameListMouseDown(Qt::MouseButton button, QPoint globalPosition);
+  void lbSatelliteNameListKeyUp();
+  void lbTransponderListMouseDown(Qt::MouseButton button, QPoint globalPosition);
+  void lbTransponderListKeyUp();
+  void lbManualAnalogChannelListMouseDown(Qt::MouseButton button, QPoint globalPosition);
+  void lbSatelliteNameListDragDrop(int row);
+  void lbTransponderListDragDrop(int row);
+  void lbManualAnalogChannelListDragDrop(int row);
+
+  // Satellite pop-up menu.
+  void Edit1Click();
+  void Add3Click();
+  void Delete1Click();
+  void Move2Click();
+  void Sortbyname1Click();
+  void Sortbydegree2Click();
+  // Transponder pop-up menu.
+  void pmEditTransponderClick();
+  void Add2Click();
+  void DeleteTpClick();
+  void Move1Click();
+  void Sortbyfrequency1Click();
+  void SorybyKUC1Click();
+  void SortbyAD1Click();
+  void SortbyDA1Click();
+  void CopyAllTPs1Click();
+  void PasteTPs1Click();
+  // Channel pop-up menu.
+  void Edit2Click();
+  void Add1Click();
+  void Delete2Click();
+  void Move3Click();
+
+  // ---- State, for the handlers and for tests ----
+  int currentSatellite() const { return currentSatellite_; }
+  int currentTransponder() const { return currentTransponder_; }
+  bool currentTransponderIsAnalog() const { return currentAnalog_; }
+  int dragMode() const { return dragMode_; }
+  const std::vector<int>& satelliteRowSlots() const { return satelliteSlots_; }
+  const DATABASESATELLITEINFO& transponderClipboard() const { return *clipboard_; }
+  // Whether a menu or pop-up opens its menus for real; tests turn it off and call the handlers.
+  bool showPopupMenus = true;
+
+  // Refilling the lists from the model: all satellites (then the transponders of the first row), the
+  // transponders of one satellite (then the channels of its transponder 0), the channels of one transponder.
+  void RefillSatelliteList();
+  void RefillTransponderList(int satelliteSlot);
+  void RefillChannelList(int satelliteSlot, int transponderSlot);
+  void UpdateStatusLine();
+
+  // ---- Components ----
+  QMenuBar* MainMenu1;
+  QMenu* File1;
+  QAction* Open1;
+  QAction* Saveas1;
+  QAction* Exut1;
+  QMenu* SatCoDX1;
+  QAction* Bysatcodx1;
+  QAction* DownloadandLoad1;
+  QPushButton* Button1;
+  QPushButton* Button2;
+  QPushButton* Button3;
+  QLabel* pnSatelliteList;
+  OrvaneListBox* lbSatelliteNameList;
+  QLabel* pnTransponderList;
+  OrvaneListBox* lbTransponderList;
+  QLabel* pnManualAnalogChannelList;
+  OrvaneListBox* lbManualAnalogChannelList;
+  QLabel* pnStatusInfo;
+  QMenu* pmSatelliteList;
+  QAction* Edit1;
+  QAction* Add3;
+  QAction* Delete1;
+  QAction* Move2;
+  QAction* Sortbyname1;
+  QAction* Sortbydegree2;
+  QMenu* pmTransponderPopupMenu;
+  QAction* pmEditTransponder;
+  QAction* Add2;
+  QAction* DeleteTp;
+  QAction* Move1;
+  QAction* Sortbyfrequency1;
+  QAction* SorybyKUC1;
+  QAction* SortbyAD1;
+  QAction* SortbyDA1;
+  QAction* CopyAllTPs1;
+  QAction* PasteTPs1;
+  QMenu* pmManualAnalogChannel;
+  QAction* Edit2;
+  QAction* Add1;
+  QAction* Delete2;
+  QAction* Move3;
+
+  // The save dialog's file name, as the last Save left it ("Update channel data" shows it as the caption).
+  QString SaveDialog1FileName;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  DATABASESATELLITETABLE& db();
+  DATABASESATELLITEINFO& satellite();
+  DATABASETRANSPONDERINFO& transponder();
+
+  void ShowSatelliteRows(const std::vector<int>& slots);
+  void MakeSatelliteCurrent();
+  void MakeTransponderCurrent();
+  void ShowAfterImport();
+  std::vector<bool> SelectedRows(const OrvaneListBox* list) const;
+  void OpenPopup(OrvaneListBox* list, QMenu* menu, QPoint globalPosition, bool evenWhenEmpty);
+  void StartMove(OrvaneListBox* list, DragMode mode);
+  bool SaveTo(const QString& path, bool reportLosses);
+  template <class Sort>
+  void SortSatellites(Sort sort);
+  template <class Sort>
+  void SortTransponders(Sort sort);
+
+  TfrmEditSatelliteInfomation* satelliteDialog() const;
+  TfrmEditTransponderInfo* transponderDialog() const;
+  TfrmEditDigitalChannel* digitalDialog() const;
+  TfrmAnalogChannelInfomation* analogDialog() const;
+  TfrmSelectSatelliteList* selectionWindow() const;
+
+  int currentSatellite_ = 0;
+  int currentTransponder_ = 0;
+  bool currentAnalog_ = false;
+  int dragMode_ = kDragNone;
+  std::vector<int> satelliteSlots_;  // row -> slot
+  std::unique_ptr<DATABASESATELLITEINFO> clipboard_;
+  std::unique_ptr<orvane::satcodx::DownloadBuffer> downloadBuffer_;
+};

@@ -1,0 +1,71 @@
+#include "editor/list_box.h"
+
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+
+namespace {
+constexpr char kRowsMime[] = "application/x-orvane-rows";
+}
+
+OrvaneListBox::OrvaneListBox(QWidget* parent) : QListWidget(parent) {
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setDragDropMode(QAbstractItemView::NoDragDrop);
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+  setUniformItemSizes(true);
+}
+
+int OrvaneListBox::RowAt(const QPoint& point) const {
+  const QModelIndex index = indexAt(point);
+  return index.isValid() ? index.row() : -1;
+}
+
+void OrvaneListBox::StartDrag() {
+  auto* drag = new QDrag(this);
+  auto* data = new QMimeData;
+  data->setData(QString::fromLatin1(kRowsMime), objectName().toLatin1());
+  drag->setMimeData(data);
+  drag->exec(Qt::MoveAction);
+}
+
+void OrvaneListBox::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::RightButton) QListWidget::mousePressEvent(event);
+  emit MouseDown(event->button(), event->globalPosition().toPoint());
+}
+
+void OrvaneListBox::keyReleaseEvent(QKeyEvent* event) {
+  QListWidget::keyReleaseEvent(event);
+  emit KeyUp();
+}
+
+void OrvaneListBox::dragEnterEvent(QDragEnterEvent* event) {
+  bool accept = false;
+  emit DragOver(RowAt(event->position().toPoint()), &accept);
+  if (accept && event->mimeData()->hasFormat(QString::fromLatin1(kRowsMime)))
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void OrvaneListBox::dragMoveEvent(QDragMoveEvent* event) {
+  bool accept = false;
+  const int row = RowAt(event->position().toPoint());
+  emit DragOver(row, &accept);
+  if (accept) {
+    // The row under the pointer becomes the current row, without touching the selection that is being moved.
+    if (row >= 0) selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::NoUpdate);
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void OrvaneListBox::dropEvent(QDropEvent* event) {
+  event->acceptProposedAction();
+  emit DragDrop(RowAt(event->position().toPoint()));
+}

@@ -1,0 +1,30 @@
+// A list box that reports its mouse, key and drag events the way the editor's handlers take them: a press of
+// the right button does not change the selection, and dragging is started by a menu command, not the mouse.
+#pragma once
+
+#include <QListWidget>
+
+class OrvaneListBox : public QListWidget {
+  Q_OBJECT
+
+ public:
+  explicit OrvaneListBox(QWidget* parent = nullptr);
+
+  // Drags the selected rows until they are dropped or the drag is given up (blocks meanwhile).
+  void StartDrag();
+  // The row under a point of the viewport, or -1.
+  int RowAt(const QPoint& point) const;
+
+ signals:
+  void MouseDown(Qt::MouseButton button, QPoint globalPosition);
+  void KeyUp();
+  void DragOver(int row, bool* accept);
+  void DragDrop(int row);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+};

@@ -1,0 +1,420 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "editor/AnalogChannelInfomation.h"
+#include "editor/EditDigitalChannel.h"
+#include "editor/EditSatelliteInfomation.h"
+#include "editor/EditSatelliteTransponder.h"
+#include "editor/EditTransponderInfo.h"
+#include "editor/SelectDownSatelliteList.h"
+#include "editor/database_files.h"
+#include "editor/list_box.h"
+#include "editor/tests/qt_app.h"
+#include "ui/program_data.h"
+#include "ui/prompts.h"
+#include "ui/window_registry.h"
+
+namespace fs = std::filesystem;
+using orvane::ui::Program;
+using orvane::ui::RecordingPrompts;
+using orvane::ui::Windows;
+
+namespace {
+
+std::string ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+QStringList Rows(const QListWidget* list) {
+  QStringList rows;
+  for (int r = 0; r < list->count(); ++r) rows << list->item(r)->text();
+  return rows;
+}
+
+void Select(QListWidget* list, std::initializer_list<int> rows) {
+  list->clearSelection();
+  for (int r : rows) list->item(r)->setSelected(true);
+}
+
+class EditorWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApp();
+    std::string tmpl = (fs::temp_directory_path() / "orvane-editor-XXXXXX").string();
+    dir_ = ::mkdtemp(tmpl.data());
+    previous_ = fs::current_path();
+    fs::current_path(dir_);
+    auto& w = Windows();
+    w.Clear();
+    w.Declare("TfrmEditSatTP", "None", [] { return new TfrmEditSatTP; });
+    w.Declare("TfrmEditSatelliteInfomation", "Satellite Information",
+              [] { return new TfrmEditSatelliteInfomation; });
+    w.Declare("TfrmEditTransponderInfo", "Transponder Infomation",
+              [] { return new TfrmEditTransponderInfo; });
+    w.Declare("TfrmEditDigitalChannel", "Digital Channel Infomation",
+              [] { return new TfrmEditDigitalChannel; });
+    w.Declare("TfrmAnalogChannelInfomation", "Analog Channel Infomation",
+              [] { return new TfrmAnalogChannelInfomation; });
+    w.Declare("TfrmSelectSatelliteList", "Select satellites to download",
+              [] { return new TfrmSelectSatelliteList; });
+    w.CreateAll();
+    editor = w.Get<TfrmEditSatTP>();
+    ASSERT_NE(editor, nullptr);
+    editor->showPopupMenus = false;
+    ClearSatellites(db());
+  }
+  void TearDown() override {
+    Windows().Clear();
+    fs::current_path(previous_);
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  static DATABASESATELLITETABLE& db() { return Program().database; }
+
+  // Five satellites S0..S4 at 1.0..5.0 E; satellite s has s+2 digital transponders 11000+100*t, the first
+  // transponder of S0 has three channels.
+  void LoadFiveSatellites() {
+    for (int s = 0; s < 5; ++s) {
+      auto& sat = db().satellites[s];
+      sat.name = "S" + std::to_string(s);
+      sat.eastPosition = 10 * (s + 1);
+      for (int t = 0; t < s + 2; ++t) sat.transponders[t] = {11000 + 100 * t, 27500, t % 2, 3, {}};
+    }
+    auto& tp = db().satellites[0].transponders[0];
+    for (int c = 0; c < 3; ++c) tp.channels[c] = {100 + c, 200 + c, 100 + c, "Ch" + std::to_string(c)};
+    editor->RefillSatelliteList();
+  }
+
+  // Makes the modal dialogs run through `driver` and counts how often one was shown.
+  void Drive(std::function<void(QDialog&)> driver) {
+    driver_.reset();  // restores the previous driver before the next one is installed
+    driver_ = std::make_unique<orvane::ui::ScopedModalDriver>([this, driver](QDialog& d) {
+      ++dialogsShown;
+      d.show();
+      QApplication::processEvents();
+      driver(d);
+      QApplication::processEvents();
+    });
+  }
+
+  RecordingPrompts prompts;
+  orvane::ui::ScopedPrompts scoped_{prompts};
+  TfrmEditSatTP* editor = nullptr;
+  int dialogsShown = 0;
+
+ private:
+  fs::path dir_, previous_;
+  std::unique_ptr<orvane::ui::ScopedModalDriver> driver_;
+};
+
+}  // namespace
+
+TEST_F(EditorWindow, ComponentsCarryTheirNamesAndTheListsAreFixedPitch) {
+  EXPECT_EQ(editor->windowTitle(), "None");
+  EXPECT_EQ(editor->size(), QSize(758, 595));
+  for (const char* name : {"Button1", "Button2", "Button3", "lbSatelliteNameList", "lbTransponderList",
+                           "lbManualAnalogChannelList", "pnStatusInfo", "pmSatelliteList",
+                           "pmTransponderPopupMenu", "pmManualAnalogChannel", "MainMenu1"})
+    EXPECT_NE(editor->findChild<QObject*>(name), nullptr) << name;
+  EXPECT_EQ(editor->SorybyKUC1->text(), "Sory by KU->C");
+  EXPECT_FALSE(editor->SatCoDX1->isEnabled());
+  for (auto* list :
+       {editor->lbSatelliteNameList, editor->lbTransponderList, editor->lbManualAnalogChannelList})
+    EXPECT_TRUE(QFontInfo(list->font()).fixedPitch());
+}
+
+TEST_F(EditorWindow, ActivationEmptiesTheClipboardAndImportsTheListingsOnDisk) {
+  LoadFiveSatellites();
+  editor->CopyAllTPs1Click();
+  EXPECT_NE(editor->transponderClipboard(), DATABASESATELLITEINFO{});
+
+  // Address in columns 1-40, file name in 42-61, satellite name from 63.
+  std::string line(62, ' ');
+  line.replace(0, 39, "127.0.0.1:18123/sdxpos/0420/turksat.sdx");
+  line.replace(41, 11, "turksat.sdx");
+  line += "Turksat 3A/4A";
+  std::ofstream("satcodx.imp", std::ios::binary) << "01 40 42 20 63 25\r\n" << line << "\r\n";
+  fs::create_directories("import");
+  fs::copy_file(fs::path(ORVANE_SHARED_DIR) / "fixtures/satcodx/turksat42e_v103_sirfi.sdx",
+                "import/turksat.sdx");
+  editor->show();
+  EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join("; ").toStdString();
+  EXPECT_EQ(editor->transponderClipboard(), DATABASESATELLITEINFO{});
+  EXPECT_EQ(editor->windowTitle(), "satcodx data");
+  const QStringList sats = Rows(editor->lbSatelliteNameList);
+  ASSERT_FALSE(sats.isEmpty());
+  EXPECT_TRUE(sats[0].startsWith("001 Turksat 3A/4A(")) << sats[0].toStdString();
+  EXPECT_TRUE(sats[0].endsWith("(42.0 E)")) << sats[0].toStdString();
+  EXPECT_GT(editor->lbTransponderList->count(), 10);
+  EXPECT_EQ(editor->lbTransponderList->currentRow(), 0);
+  EXPECT_EQ(editor->lbManualAnalogChannelList->count(), 0);  // the import brings no channels
+  EXPECT_TRUE(
+      editor->pnStatusInfo->text().startsWith(QStringLiteral("All Satellites (%1), ").arg(sats.size())));
+  // Pasting right after the activation appends nothing.
+  const int rows = editor->lbTransponderList->count();
+  editor->PasteTPs1Click();
+  EXPECT_EQ(editor->lbTransponderList->count(), rows);
+  editor->hide();
+
+  // Without the index every showing clears the database and says so; the lists show the empty model.
+  fs::remove("satcodx.imp");
+  editor->show();
+  EXPECT_EQ(prompts.Messages(), QStringList{"File not found"});
+  EXPECT_EQ(prompts.log.back().kind, orvane::ui::MessageKind::Error);
+  EXPECT_EQ(editor->lbSatelliteNameList->count(), 0);
+  EXPECT_EQ(editor->lbTransponderList->count(), 0);
+  EXPECT_EQ(ListedSatelliteCount(db()), 0);
+  editor->hide();
+}
+
+TEST_F(EditorWindow, OpenRefillsTheThreeLists) {
+  LoadFiveSatellites();
+  auto& p = Program();
+  ASSERT_TRUE(orvane::editor::SaveDatabaseFile("five.tpd", db(), 5, p.satelliteImage, p.satelliteNameTable,
+                                               p.channelTable)
+                  .ok());
+  ClearSatellites(db());
+  editor->RefillSatelliteList();
+  ASSERT_EQ(editor->lbSatelliteNameList->count(), 0);
+
+  prompts.files.push_back(QStringLiteral("five.tpd"));
+  editor->Open1Click();
+  ASSERT_EQ(prompts.log.size(), 1u);
+  EXPECT_EQ(prompts.log[0].request.filter, "*.tpd|*.tpd");
+  EXPECT_EQ(prompts.log[0].request.fileName, "sattpdat.tpd");
+  EXPECT_EQ(Rows(editor->lbSatelliteNameList), (QStringList{"001 S0(1.0 E)", "002 S1(2.0 E)", "003 S2(3.0 E)",
+                                                            "004 S3(4.0 E)", "005 S4(5.0 E)"}));
+  EXPECT_EQ(Rows(editor->lbTransponderList),
+            (QStringList{"001 11000-27500-H-3/4 (D)", "002 11100-27500-V-3/4 (D)"}));
+  EXPECT_EQ(editor->lbTransponderList->currentRow(), 0);
+  EXPECT_EQ(Rows(editor->lbManualAnalogChannelList),
+            (QStringList{" 100  200  100 Ch0", " 101  201  101 Ch1", " 102  202  102 Ch2"}));
+  EXPECT_EQ(editor->windowTitle(), "five.tpd");
+  // No satellite row is selected yet: the last count is 0.
+  EXPECT_EQ(editor->pnStatusInfo->text(),
+            "All Satellites (5), All TPs(20), All define channels(3), Current satellite define chanenls(0)");
+  editor->lbSatelliteNameList->setCurrentRow(0);
+  editor->lbSatelliteNameListMouseDown(Qt::LeftButton, {});
+  EXPECT_TRUE(editor->pnStatusInfo->text().endsWith("Current satellite define chanenls(3)"));
+
+  // A cancelled dialog changes nothing.
+  editor->Open1Click();
+  EXPECT_EQ(editor->windowTitle(), "five.tpd");
+}
+
+TEST_F(EditorWindow, SaveWritesTwoIdenticalFilesAndNeverReportsAFailureAsDone) {
+  LoadFiveSatellites();
+  prompts.files.push_back(QStringLiteral("chosen.tpd"));
+  editor->Saveas1Click();
+  ASSERT_EQ(prompts.log.size(), 1u);
+  EXPECT_EQ(prompts.log[0].request.fileName, "./sattpdat.tpd");
+  EXPECT_EQ(prompts.log[0].request.filterIndex, 1);
+  const std::string chosen = ReadFile("chosen.tpd");
+  EXPECT_EQ(chosen.size(), 65536u);
+  EXPECT_EQ(chosen, ReadFile("LastestTP.Dat"));
+  EXPECT_EQ(editor->windowTitle(), "chosen.tpd");
+  EXPECT_TRUE(prompts.Messages().isEmpty());
+
+  // A folder that does not exist: an error, no caption change, and LastestTP.Dat is not rewritten.
+  fs::remove("LastestTP.Dat");
+  prompts.files.push_back(QStringLiteral("missing/out.tpd"));
+  editor->Saveas1Click();
+  ASSERT_EQ(prompts.Messages().size(), 1);
+  EXPECT_TRUE(prompts.Messages()[0].startsWith("Could not save missing/out.tpd"))
+      << prompts.Messages()[0].toStdString();
+  EXPECT_EQ(prompts.log.back().kind, orvane::ui::MessageKind::Error);
+  EXPECT_EQ(editor->windowTitle(), "chosen.tpd");
+  EXPECT_FALSE(fs::exists("LastestTP.Dat"));
+
+  // More channels than a file holds: saved, and the user is told what was left out (once, not per file).
+  for (int s : {1, 3, 4})  // 3 + 96 + 160 + 192 = 451 channels
+    for (int t = 0; t < s + 2; ++t)
+      for (int c = 0; c < 32; ++c) db().satellites[s].transponders[t].channels[c] = {1, 1, 1, "x"};
+  prompts.log.clear();
+  prompts.files.push_back(QStringLiteral("many.tpd"));
+  editor->Saveas1Click();
+  ASSERT_EQ(prompts.Messages().size(), 1);
+  EXPECT_EQ(prompts.Messages()[0].toStdString(),
+            "51 channels were left out of many.tpd: a database file holds at most 400 channels.");
+  EXPECT_EQ(editor->windowTitle(), "many.tpd");
+  EXPECT_EQ(ReadFile("many.tpd"), ReadFile("LastestTP.Dat"));
+}
+
+TEST_F(EditorWindow, DropsReorderTheRowsAndTheirContent) {
+  LoadFiveSatellites();
+  editor->RefillTransponderList(3);  // S3: five transponders 11000..11400
+  auto* tps = editor->lbTransponderList;
+  ASSERT_EQ(tps->count(), 5);
+  auto order = [&] {
+    std::vector<int> f;
+    for (int t = 0; t < tps->count(); ++t)
+      f.push_back((db().satellites[3].transponders[t].frequency - 11000) / 100);
+    return f;
+  };
+  Select(tps, {1, 2});
+  editor->lbTransponderListDragDrop(4);
+  EXPECT_EQ(order(), (std::vector<int>{0, 3, 4, 1, 2}));
+  EXPECT_TRUE(tps->item(3)->text().startsWith("004 11100-"));
+
+  editor->RefillTransponderList(3);
+  Select(tps, {3});
+  editor->lbTransponderListDragDrop(1);
+  EXPECT_EQ(order(), (std::vector<int>{0, 1, 3, 4, 2}));  // rows 0,3,1,2,4 of the previous order
+
+  // Below the last row, or off the rows: nothing changes.
+  Select(tps, {0});
+  editor->lbTransponderListDragDrop(5);
+  editor->lbTransponderListDragDrop(-1);
+  EXPECT_EQ(order(), (std::vector<int>{0, 1, 3, 4, 2}));
+  EXPECT_EQ(editor->dragMode(), 0);
+
+  Select(editor->lbSatelliteNameList, {0});
+  editor->lbSatelliteNameListDragDrop(2);
+  EXPECT_EQ(Rows(editor->lbSatelliteNameList), (QStringList{"001 S1(2.0 E)", "002 S2(3.0 E)", "003 S0(1.0 E)",
+                                                            "004 S3(4.0 E)", "005 S4(5.0 E)"}));
+  EXPECT_EQ(db().satellites[2].transponders[0].channels[0].name, "Ch0");  // channels travel along
+
+  editor->RefillChannelList(2, 0);
+  Select(editor->lbManualAnalogChannelList, {2});
+  editor->lbManualAnalogChannelListDragDrop(0);
+  EXPECT_EQ(Rows(editor->lbManualAnalogChannelList)[0], " 102  202  102 Ch2");
+}
+
+TEST_F(EditorWindow, DeleteAndSortsRefillTheLists) {
+  LoadFiveSatellites();
+  Select(editor->lbSatelliteNameList, {1, 3});
+  editor->Delete1Click();
+  EXPECT_EQ(Rows(editor->lbSatelliteNameList),
+            (QStringList{"001 S0(1.0 E)", "002 S2(3.0 E)", "003 S4(5.0 E)"}));
+  for (int s = 3; s < kSatelliteSlots; ++s) EXPECT_FALSE(SatelliteSlotUsed(db().satellites[s])) << s;
+
+  db().satellites[0].name = "b";
+  db().satellites[1].name = "a";
+  db().satellites[2].name = "C";
+  editor->RefillSatelliteList();
+  editor->Sortbyname1Click();
+  EXPECT_EQ(Rows(editor->lbSatelliteNameList), (QStringList{"001 C(5.0 E)", "002 a(3.0 E)", "003 b(1.0 E)"}));
+  editor->Sortbydegree2Click();
+  EXPECT_EQ(Rows(editor->lbSatelliteNameList), (QStringList{"001 b(1.0 E)", "002 a(3.0 E)", "003 C(5.0 E)"}));
+
+  auto& sat = db().satellites[1];
+  sat.transponders[0].frequency = 3600;
+  sat.transponders[1].frequency = 11000;
+  sat.transponders[2].frequency = 4000;
+  sat.transponders[3].frequency = 12500;
+  editor->RefillTransponderList(1);
+  editor->SorybyKUC1Click();
+  QStringList freqs;
+  for (const auto& row : Rows(editor->lbTransponderList)) freqs << row.mid(4, 5).trimmed();
+  EXPECT_EQ(freqs, (QStringList{"11000", "12500", "3600", "4000"}));
+
+  Select(editor->lbTransponderList, {0, 1, 2, 3});
+  editor->DeleteTpClick();
+  EXPECT_EQ(editor->lbTransponderList->count(), 0);
+  // Commands on an empty list do nothing (and do not fail).
+  editor->DeleteTpClick();
+  editor->Sortbyfrequency1Click();
+  editor->pmEditTransponderClick();
+  editor->Delete2Click();
+  editor->Edit2Click();
+  EXPECT_EQ(editor->lbTransponderList->count(), 0);
+}
+
+TEST_F(EditorWindow, PasteAppendsUpTo120Transponders) {
+  LoadFiveSatellites();
+  auto& target = db().satellites[0];
+  for (int t = 0; t < 110; ++t) target.transponders[t] = {10000 + t, 27500, 0, 0, {}};
+  auto& source = db().satellites[1];
+  for (int t = 0; t < 20; ++t) source.transponders[t] = {12000 + t, 22000, 1, 2, {}};
+  source.transponders[0].channels[0] = {5, 6, 7, "not pasted"};
+  editor->RefillTransponderList(1);
+  editor->CopyAllTPs1Click();
+  editor->RefillTransponderList(0);
+  editor->PasteTPs1Click();
+  EXPECT_EQ(editor->lbTransponderList->count(), 120);
+  EXPECT_EQ(editor->lbTransponderList->item(110)->text(), "111 12000-22000-V-2/3 (D)");
+  EXPECT_FALSE(target.transponders[110].channels[0].used());
+  editor->PasteTPs1Click();
+  EXPECT_EQ(editor->lbTransponderList->count(), 120);
+
+  // Add on a full transponder list shows no dialog.
+  Drive([](QDialog&) { ADD_FAILURE() << "no dialog expected"; });
+  editor->Add2Click();
+  EXPECT_EQ(dialogsShown, 0);
+}
+
+TEST_F(EditorWindow, RecordDialogsThroughTheEditor) {
+  LoadFiveSatellites();
+  // Edit the current transponder: an unreadable frequency is stored as 0.
+  Drive([](QDialog& d) {
+    auto& dlg = dynamic_cast<TfrmEditTransponderInfo&>(d);
+    EXPECT_EQ(dlg.edFrequency->text(), "11000");
+    dlg.edFrequency->setText("11a78");
+    dlg.edSymbolRate->setText("0");  // now analog
+    dlg.btnTransponderInfomationSave->click();
+  });
+  editor->pmEditTransponderClick();
+  EXPECT_EQ(dialogsShown, 1);
+  EXPECT_EQ(db().satellites[0].transponders[0].frequency, 0);
+  EXPECT_EQ(editor->lbTransponderList->item(0)->text(), "001     0-    0-H-Radio (A)");
+  // Its channels now read as analog ones.
+  EXPECT_EQ(editor->lbManualAnalogChannelList->item(0)->text(), "L(100) R(200) ? Ch0");
+
+  // Add an analog channel: "x" gives the default 720, the name is cut to what the file holds.
+  Drive([](QDialog& d) {
+    auto& dlg = dynamic_cast<TfrmAnalogChannelInfomation&>(d);
+    dlg.edLeftAudioFrequency->setText("x");
+    dlg.edChannelName->setText(QString(40, 'n'));
+    dlg.btnEditSatelliteInfomationSave->click();
+  });
+  editor->Add1Click();
+  const auto& added = db().satellites[0].transponders[0].channels[3];
+  EXPECT_EQ(added.videoPid, 720);
+  EXPECT_EQ(added.audioPid, 720);
+  EXPECT_EQ(added.name.size(), 27u);
+  EXPECT_EQ(editor->lbManualAnalogChannelList->count(), 4);
+
+  // Satellite: -5 is kept as its 32-bit pattern; a cancelled dialog changes nothing.
+  editor->lbSatelliteNameList->setCurrentRow(1);
+  Drive([](QDialog& d) {
+    auto& dlg = dynamic_cast<TfrmEditSatelliteInfomation&>(d);
+    EXPECT_EQ(dlg.edEastDegree->text(), "2.0");
+    dlg.edEastDegree->setText("19.25");
+    dlg.edDiseqc1_2Code->setText("-5");
+    dlg.btnEditSatelliteInfomationSave->click();
+  });
+  editor->Edit1Click();
+  EXPECT_EQ(db().satellites[1].eastPosition, 192u);
+  EXPECT_EQ(db().satellites[1].diseqc, -5);
+  EXPECT_EQ(editor->lbSatelliteNameList->item(1)->text(), "002 S1(19.2 E)");
+  Drive([](QDialog& d) {
+    dynamic_cast<TfrmEditSatelliteInfomation&>(d).btnEditSatelliteInfomationCancel->click();
+  });
+  editor->Edit1Click();
+  EXPECT_EQ(db().satellites[1].eastPosition, 192u);
+
+  // Add a satellite: it takes the first free slot and gets a row.
+  Drive([](QDialog& d) {
+    auto& dlg = dynamic_cast<TfrmEditSatelliteInfomation&>(d);
+    EXPECT_EQ(dlg.edName->text(), "");
+    dlg.edName->setText("New");
+    dlg.edEastDegree->setText("13");
+    dlg.btnEditSatelliteInfomationSave->click();
+  });
+  editor->Add3Click();
+  EXPECT_EQ(editor->lbSatelliteNameList->item(5)->text(), "006 New(13.0 E)");
+  EXPECT_EQ(db().satellites[5].eastPosition, 130u);
+}
