@@ -1,0 +1,76 @@
+#include "shell/EditSatTp.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include "shell/main_window_parts.h"
+#include "ui/window_registry.h"
+
+using namespace orvane::shell;
+
+namespace {
+constexpr int kClientWidth = 645;
+constexpr int kClientHeight = 56;
+constexpr int kButtons = 4;
+constexpr int kButtonWidth = (kClientWidth - (kButtons + 1) * 4) / kButtons;
+}  // namespace
+
+TfrmIRDTool::TfrmIRDTool(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("frmIRDTool"));
+  setWindowTitle(QStringLiteral("IRD Tool"));
+  setFixedSize(kClientWidth, kClientHeight);
+  Panel1 = ButtonPanel(this, kClientWidth, kClientHeight);
+  btnOrvane = PanelButton(Panel1, "btnOrvane", QStringLiteral("SatCoDX Channel Update"),
+                          QStyle::SP_FileDialogDetailedView, 0, kButtonWidth);
+  btnIRDUpload = PanelButton(Panel1, "btnIRDUpload", QStringLiteral("Picture Download"),
+                             QStyle::SP_DesktopIcon, 1, kButtonWidth);
+  btnIRDDownload = PanelButton(Panel1, "btnIRDDownload", QStringLiteral("Software Update"),
+                               QStyle::SP_ArrowUp, 2, kButtonWidth);
+  btnProgreamExit = PanelButton(Panel1, "btnProgreamExit", QStringLiteral("Exit"),
+                                QStyle::SP_DialogCloseButton, 3, kButtonWidth);
+  Memo1 = ParameterMemo(this);
+  connect(btnOrvane, &QPushButton::clicked, this, &TfrmIRDTool::btnOrvaneClick);
+  connect(btnIRDUpload, &QPushButton::clicked, this, &TfrmIRDTool::btnIRDUploadClick);
+  connect(btnIRDDownload, &QPushButton::clicked, this, &TfrmIRDTool::btnIRDDownloadClick);
+  connect(btnProgreamExit, &QPushButton::clicked, this, &TfrmIRDTool::btnProgreamExitClick);
+}
+
+void TfrmIRDTool::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (event->spontaneous()) return;
+  // The tool windows are created after this one; their buttons are settled when it is first shown.
+  EnableForTool(btnOrvane, "TfrmEditSatTP");
+  EnableForTool(btnIRDUpload, "TfrmIRDUploader");
+  if (!orvane::ui::SoftwareUpdate()) EnableForTool(btnIRDDownload, "TfrmSimpleupload");
+  CentreOnScreen(this);
+  FormActivate();
+}
+
+// Becoming the focused window by being shown; a modal tool window closing hands the focus back without a
+// show.
+void TfrmIRDTool::FormActivate() {
+  WriteParameterFileFrom(Memo1);
+}
+
+void TfrmIRDTool::btnOrvaneClick() {
+  ShowTool("TfrmEditSatTP");
+}
+void TfrmIRDTool::btnIRDUploadClick() {
+  ShowTool("TfrmIRDUploader");
+}
+void TfrmIRDTool::btnIRDDownloadClick() {
+  if (auto& launch = orvane::ui::SoftwareUpdate()) launch(0);
+}
+void TfrmIRDTool::btnProgreamExitClick() {
+  close();
+}
+
+void TfrmIRDTool::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  // Closing the main window ends the program, whatever the hidden tool windows hold.
+  QApplication::quit();
+}

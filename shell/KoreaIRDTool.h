@@ -1,0 +1,34 @@
+// The second main window, built and created with the rest but shown by no command of the program. It reaches
+// the editor, the picture tool, the data area download tool and the key setting tool.
+#pragma once
+
+#include <QWidget>
+
+class QFrame;
+class QPlainTextEdit;
+class QPushButton;
+
+class TfrmKoreaIRDTool : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TfrmKoreaIRDTool(QWidget* parent = nullptr);
+
+  void FormActivate();
+  void btnOrvaneClick();
+  void btnIRDUploadClick();
+  void btnIRDDownloadClick();
+  void btnKeySettingClick();
+  void btnProgreamExitClick();
+
+  QFrame* Panel1;
+  QPushButton* btnOrvane;
+  QPushButton* btnIRDUpload;
+  QPushButton* btnIRDDownload;
+  QPushButton* btnKeySetting;
+  QPushButton* btnProgreamExit;
+  QPlainTextEdit* Memo1;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};

@@ -1,0 +1,87 @@
+#include "shell/main_window_parts.h"
+
+#include <QDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QWidget>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "shell/encoder_parameter_file.h"
+#include "ui/prompts.h"
+#include "ui/window_registry.h"
+
+namespace orvane::shell {
+
+namespace {
+constexpr int kPanelMargin = 4;
+}
+
+QFrame* ButtonPanel(QWidget* window, int width, int height) {
+  auto* panel = new QFrame(window);
+  panel->setObjectName(QStringLiteral("Panel1"));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel->setGeometry(0, 0, width, height);
+  return panel;
+}
+
+QPushButton* PanelButton(QFrame* panel, const char* name, const QString& caption, QStyle::StandardPixmap icon,
+                         int index, int width) {
+  auto* button = new QPushButton(panel->style()->standardIcon(icon), caption, panel);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAutoDefault(false);
+  const int height = panel->height() - 2 * kPanelMargin;
+  button->setGeometry(kPanelMargin + index * (width + kPanelMargin), kPanelMargin, width, height);
+  return button;
+}
+
+QPlainTextEdit* ParameterMemo(QWidget* window) {
+  auto* memo = new QPlainTextEdit(window);
+  memo->setObjectName(QStringLiteral("Memo1"));
+  QStringList lines;
+  for (const auto line : encoder::kParameterLines)
+    lines << QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
+  memo->setPlainText(lines.join(QLatin1Char('\n')));
+  memo->setVisible(false);
+  return memo;
+}
+
+void WriteParameterFileFrom(const QPlainTextEdit* memo) {
+  std::vector<std::string> lines;
+  for (const QString& line : memo->toPlainText().split(QLatin1Char('\n')))
+    lines.push_back(line.toLatin1().toStdString());
+  try {
+    encoder::WriteParameterFile(encoder::ParameterFilePath(), lines);
+  } catch (const std::exception& e) {
+    ui::GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+  }
+}
+
+bool ToolExists(const char* className) {
+  return ui::Windows().Find(QString::fromLatin1(className)) != nullptr;
+}
+
+bool ShowTool(const char* className) {
+  auto* dialog = qobject_cast<QDialog*>(ui::Windows().Find(QString::fromLatin1(className)));
+  if (!dialog) return false;
+  ui::ShowModal(*dialog);
+  return true;
+}
+
+void EnableForTool(QPushButton* button, const char* className) {
+  if (ToolExists(className)) return;
+  button->setEnabled(false);
+  button->setToolTip(QStringLiteral("This tool is not part of this build yet."));
+}
+
+void CentreOnScreen(QWidget* window) {
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    window->move(area.center() - window->rect().center());
+  }
+}
+
+}  // namespace orvane::shell

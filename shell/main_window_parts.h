@@ -1,0 +1,30 @@
+// What the two main windows share: the button row, the hidden parameter template, writing the parameter
+// file, and showing a tool window from the registry (a tool that is not built keeps its button disabled).
+#pragma once
+
+#include <QPushButton>
+#include <QString>
+#include <QStyle>
+
+class QFrame;
+class QPlainTextEdit;
+class QWidget;
+
+namespace orvane::shell {
+
+QFrame* ButtonPanel(QWidget* window, int width, int height);
+QPushButton* PanelButton(QFrame* panel, const char* name, const QString& caption, QStyle::StandardPixmap icon,
+                         int index, int width);
+// The hidden Memo1 holding the 55 parameter lines.
+QPlainTextEdit* ParameterMemo(QWidget* window);
+// Writes every line of `memo` with CR LF into the parameter file; an error goes to an error box.
+void WriteParameterFileFrom(const QPlainTextEdit* memo);
+// Shows the registered window `className` modally; false when that window is not built.
+bool ShowTool(const char* className);
+bool ToolExists(const char* className);
+// Disables `button` when its tool is not built, saying why.
+void EnableForTool(QPushButton* button, const char* className);
+// Centres a top-level window on the primary screen.
+void CentreOnScreen(QWidget* window);
+
+}  // namespace orvane::shell

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "editor/EditSatelliteTransponder.h"
+#include "editor/tests/qt_app.h"
+#include "shell/EditSatTp.h"
+#include "shell/KoreaIRDTool.h"
+#include "shell/encoder_parameter_file.h"
+#include "shell/window_set.h"
+#include "ui/prompts.h"
+#include "ui/window_registry.h"
+
+namespace fs = std::filesystem;
+using orvane::ui::Windows;
+
+namespace {
+
+std::string Read(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string ExpectedParameterFile() {
+  std::string text;
+  for (auto line : orvane::encoder::kParameterLines) text += std::string(line) + "\r\n";
+  return text;
+}
+
+class MainWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApp();
+    std::string t = (fs::temp_directory_path() / "orvane-shell-XXXXXX").string();
+    dir_ = ::mkdtemp(t.data());
+    previous_ = fs::current_path();
+    fs::current_path(dir_);
+    winDir = dir_ / "windows";
+    ::setenv("ORVANE_WINDIR", winDir.c_str(), 1);
+    Windows().Clear();
+    orvane::shell::DeclareWindows(Windows());
+    Windows().CreateAll();
+  }
+  void TearDown() override {
+    Windows().Clear();
+    ::unsetenv("ORVANE_WINDIR");
+    fs::current_path(previous_);
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  orvane::ui::RecordingPrompts prompts;
+  orvane::ui::ScopedPrompts scoped_{prompts};
+  fs::path winDir;
+
+ private:
+  fs::path dir_, previous_;
+};
+
+}  // namespace
+
+TEST_F(MainWindows, AllWindowsAreCreatedInOrderBeforeAnyIsShown) {
+  const std::vector<std::pair<QString, QString>> expected = {
+      {"TfrmIRDTool", "IRD Tool"},
+      {"TfrmKoreaIRDTool", "IRD Tool"},
+      {"TfrmEditSatTP", "None"},
+      {"TfrmEditSatelliteInfomation", "Satellite Information"},
+      {"TfrmEditTransponderInfo", "Transponder Infomation"},
+      {"TfrmEditDigitalChannel", "Digital Channel Infomation"},
+      {"TfrmAnalogChannelInfomation", "Analog Channel Infomation"},
+      {"TfrmIRDUploader", "Upload picture"},
+      {"TfrmIrdDownload", "Download"},
+      {"TfrmKeySetting", "Key Setting Tool"},
+      {"TfrmSimpleupload", "Upload data"},
+      {"TfrmSelectSatelliteList", "Select satellites to download"},
+  };
+  const auto& entries = Windows().entries();
+  ASSERT_EQ(entries.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(entries[i].className, expected[i].first);
+    EXPECT_EQ(entries[i].caption, expected[i].second);
+    if (QWidget* w = entries[i].window) {
+      EXPECT_EQ(QString::fromLatin1(w->metaObject()->className()), expected[i].first);
+      EXPECT_EQ(w->windowTitle(), expected[i].second);
+      EXPECT_FALSE(w->isVisible()) << i;
+    }
+  }
+  for (const char* built : {"TfrmIRDTool", "TfrmKoreaIRDTool", "TfrmEditSatTP", "TfrmEditSatelliteInfomation",
+                            "TfrmEditTransponderInfo", "TfrmEditDigitalChannel",
+                            "TfrmAnalogChannelInfomation", "TfrmSelectSatelliteList"})
+    EXPECT_NE(Windows().Find(built), nullptr) << built;
+  EXPECT_FALSE(fs::exists(winDir / "orbelimg.dat"));  // nothing shown, nothing written
+}
+
+TEST_F(MainWindows, ShowingTheMainWindowWritesTheParameterFileOnce) {
+  auto* main = Windows().Get<TfrmIRDTool>();
+  EXPECT_EQ(main->size(), QSize(645, 56));
+  EXPECT_EQ(main->Memo1->toPlainText().split('\n').size(), 55);
+  EXPECT_FALSE(main->Memo1->isVisibleTo(main));
+  main->show();
+  EXPECT_EQ(Read(winDir / "orbelimg.dat"), ExpectedParameterFile());
+  EXPECT_TRUE(main->btnOrvane->isEnabled());
+  EXPECT_FALSE(main->btnIRDUpload->isEnabled());  // the picture tool is not built yet
+
+  // The editor opens modally from the main window; coming back does not write the file again.
+  fs::remove(winDir / "orbelimg.dat");
+  int shown = 0;
+  {
+    orvane::ui::ScopedModalDriver driver([&](QDialog& d) {
+      ++shown;
+      d.show();
+      EXPECT_EQ(&d, Windows().Get<TfrmEditSatTP>());
+      d.hide();
+    });
+    main->btnOrvane->click();
+  }
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(prompts.Messages(), QStringList{"File not found"});  // the editor's import: no index here
+  EXPECT_FALSE(fs::exists(winDir / "orbelimg.dat"));
+
+  main->btnProgreamExit->click();
+  EXPECT_FALSE(main->isVisible());
+}
+
+TEST_F(MainWindows, AParameterFileErrorIsShownAndTheWindowStaysUsable) {
+  std::ofstream(winDir.parent_path() / "plain") << "x";
+  ::setenv("ORVANE_WINDIR", (winDir.parent_path() / "plain" / "sub").c_str(), 1);
+  auto* main = Windows().Get<TfrmIRDTool>();
+  main->show();
+  ASSERT_EQ(prompts.Messages().size(), 1);
+  EXPECT_EQ(prompts.log[0].kind, orvane::ui::MessageKind::Error);
+  EXPECT_TRUE(main->isVisible());
+  EXPECT_TRUE(main->btnOrvane->isEnabled());
+  main->hide();
+}
+
+TEST_F(MainWindows, TheSecondMainWindow) {
+  auto* korea = Windows().Get<TfrmKoreaIRDTool>();
+  EXPECT_EQ(korea->size(), QSize(573, 66));
+  EXPECT_EQ(korea->btnOrvane->text(), "Edit TP/SAT");
+  korea->show();
+  EXPECT_EQ(Read(winDir / "orbelimg.dat"), ExpectedParameterFile());
+  EXPECT_TRUE(korea->btnOrvane->isEnabled());
+  EXPECT_FALSE(korea->btnIRDDownload->isEnabled());
+  EXPECT_FALSE(korea->btnKeySetting->isEnabled());
+  korea->btnProgreamExit->click();
+  EXPECT_FALSE(korea->isVisible());
+}
