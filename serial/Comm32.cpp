@@ -9,8 +9,10 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -89,6 +91,7 @@ struct TComm32::Threads {
   std::mutex queueMutex;
   std::deque<std::vector<std::uint8_t>> queue;
   std::atomic<bool> writerAlive{false};
+  std::atomic<std::size_t> queuedBytes{0};  // handed to WriteData, not yet written
   std::thread reader;
   std::thread writer;
 
@@ -239,7 +242,9 @@ void TComm32::Threads::WriterBody() {
       break;
     }
     if (StopSet()) break;
-    if (!WriteBlock(block)) break;
+    const bool written = WriteBlock(block);
+    queuedBytes -= block.size();
+    if (!written) break;
   }
   writerAlive = false;
   PurgeOutput(port);
@@ -292,6 +297,11 @@ int TComm32::PendingBlocks() {
 bool TComm32::OpenPort() {
   if (portHandle_ >= 0) throw ECommsError(kAlreadyOpen);
   lastOpenError_.clear();
+  // The ready handshake and every block travel through the event loop of the creating thread.
+  if (!QCoreApplication::instance() || thread() != QThread::currentThread()) {
+    lastOpenError_ = "no event loop on the calling thread";
+    return false;
+  }
   OpenResult opened = OpenDevice(ResolvePortName(portName_), settings_);
   if (opened.fd < 0) {
     lastOpenError_ = opened.reason;
@@ -373,10 +383,21 @@ bool TComm32::WriteData(const void* data, std::uint16_t size) {
                                   static_cast<const std::uint8_t*>(data) + size);
   {
     std::lock_guard lock(threads_->queueMutex);
+    threads_->queuedBytes += block.size();
     threads_->queue.push_back(std::move(block));
   }
   const std::uint64_t one = 1;
   return ::write(threads_->queueFd, &one, sizeof one) == sizeof one;
+}
+
+bool TComm32::Flush(int timeoutMs) {
+  if (portHandle_ < 0 || !threads_) return false;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (threads_->writerAlive && (threads_->queuedBytes > 0 || OutputQueued(portHandle_) > 0)) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return threads_->queuedBytes == 0;
 }
 
 void TComm32::HandleReady(int which, unsigned generation) {

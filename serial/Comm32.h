@@ -236,6 +236,8 @@ class TComm32 : public QObject {
 
   // Setters take effect at the next opening; an open port is not reprogrammed.
   void SetCommPorts(int value);  // a window passes its list index; -1 (no selection) names no device
+  // For the command line: a port name ("COM3") or a device path, instead of a list index.
+  void SetPortName(const std::string& name) { portName_ = name; }
   void SetBaudRates(int value);
   void SetDataBits(int value);
   void SetParities(int value);
@@ -256,6 +258,9 @@ class TComm32 : public QObject {
   void ClosePort();
   // Queues a copy of the bytes for the writer; false when the port is not open.
   bool WriteData(const void* data, std::uint16_t size);
+  // Waits up to `timeoutMs` for the blocks handed over so far to leave the driver; ClosePort discards what
+  // is still queued, so a last token is flushed first. True when everything went out.
+  bool Flush(int timeoutMs);
 
   bool IsOpen() const { return isOpen_; }
   const std::string& LastOpenError() const { return lastOpenError_; }

@@ -164,6 +164,11 @@ OpenResult OpenDevice(const std::string& path, const LineSettings& s) {
   return r;
 }
 
+int OutputQueued(int fd) {
+  int n = 0;
+  return ::ioctl(fd, TIOCOUTQ, &n) == 0 ? n : 0;
+}
+
 void PurgeInput(int fd) {
   ::ioctl(fd, TCFLSH, TCIFLUSH);
 }

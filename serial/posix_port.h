@@ -28,6 +28,8 @@ std::string ResolvePortName(const std::string& portName);
 // character device and programs it raw with `settings`.
 OpenResult OpenDevice(const std::string& path, const LineSettings& settings);
 void PurgeInput(int fd);
+// Bytes the driver still holds for sending (0 when unknown).
+int OutputQueued(int fd);
 void PurgeOutput(int fd);
 // Drops the exclusive mode (other openers of the same tty would otherwise stay locked out) and closes.
 void CloseDevice(int fd);

@@ -34,6 +34,7 @@ constexpr std::uint32_t kUpdaSize = 131072;
 constexpr std::uint32_t kUpd2Size = 262144;
 constexpr std::uint32_t kMaxImage = 4 * 1024 * 1024;  // larger announced lengths are not believed
 constexpr int kPaceChunk = 32;
+constexpr int kLingerMs = 1500;
 
 struct Fault {
   int packet = -1;
@@ -312,7 +313,11 @@ class Receiver {
       Say("stats received %llu sent %llu turnaround_ms %.1f",
           static_cast<unsigned long long>(line_.Received()), static_cast<unsigned long long>(line_.Sent()),
           line_.TurnaroundMs());
-      if (o_.sessions > 0 && session >= o_.sessions) return;
+      if (o_.sessions > 0 && session >= o_.sessions) {
+        // Keep the line up a little, so that the PC reads the last answer before the line goes.
+        std::this_thread::sleep_for(std::chrono::milliseconds(kLingerMs));
+        return;
+      }
     }
   }
 

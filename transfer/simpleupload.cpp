@@ -21,6 +21,7 @@ constexpr int kClientWidth = 826;
 constexpr int kClientHeight = 55;
 constexpr int kPortCount = 6;
 constexpr const char* kOpenFilter = "rom.bin|*.bin";
+constexpr int kFlushMs = 500;
 
 }  // namespace
 
@@ -164,8 +165,10 @@ void TfrmSimpleupload::btnStartClick() {
 
     btnStartTag_ = 1;
     btnStart->setText("Cancel");
-    session_.Upload(std::span<const std::uint8_t>(sendBuffer_.data(), p.length), p.programToken,
-                    p.imageVersion);
+    const Outcome outcome = session_.Upload(std::span<const std::uint8_t>(sendBuffer_.data(), p.length),
+                                            p.programToken, p.imageVersion);
+    // A last "ERR " must leave before closing the port discards it.
+    if (outcome != Outcome::Cancelled) commSerial.Flush(kFlushMs);
 
     gaugePercent->setValue(0);
     EndTransfer();

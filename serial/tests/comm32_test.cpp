@@ -21,6 +21,12 @@ struct Com1 {
   ~Com1() { ::unsetenv("ORVANE_COM1"); }
 };
 
+// Every test runs with the application object, as the program does (ctest runs each test on its own).
+class Comm32 : public ::testing::Test {
+ protected:
+  void SetUp() override { App(); }
+};
+
 struct Received {
   std::vector<std::uint8_t> bytes;
   std::vector<std::size_t> blocks;
@@ -59,7 +65,7 @@ TEST(Comm32Settings, EnumerationsProgramTheirValues) {
   EXPECT_EQ(c.Settings().dataBits, 5);
 }
 
-TEST(Comm32, ClosedComponentSendsNothingAndClosesHarmlessly) {
+TEST_F(Comm32, ClosedComponentSendsNothingAndClosesHarmlessly) {
   App();
   TComm32 c;
   const char data[] = "abcd";
@@ -69,7 +75,7 @@ TEST(Comm32, ClosedComponentSendsNothingAndClosesHarmlessly) {
   EXPECT_FALSE(c.IsOpen());
 }
 
-TEST(Comm32, UnopenablePortsReturnFalseWithAReason) {
+TEST_F(Comm32, UnopenablePortsReturnFalseWithAReason) {
   App();
   TComm32 c;
   c.SetCommPorts(-1);  // a port list without selection
@@ -83,7 +89,7 @@ TEST(Comm32, UnopenablePortsReturnFalseWithAReason) {
   EXPECT_NE(c.LastOpenError().find("not a serial device"), std::string::npos) << c.LastOpenError();
 }
 
-TEST(Comm32, PortIsProgrammedRawAtTheRate) {
+TEST_F(Comm32, PortIsProgrammedRawAtTheRate) {
   PtyPair pty;
   Com1 com1(pty.path());
   TComm32 c;
@@ -101,7 +107,7 @@ TEST(Comm32, PortIsProgrammedRawAtTheRate) {
   c.ClosePort();
 }
 
-TEST(Comm32, OpenTwiceThrowsAndSecondComponentFindsThePortBusy) {
+TEST_F(Comm32, OpenTwiceThrowsAndSecondComponentFindsThePortBusy) {
   PtyPair pty;
   Com1 com1(pty.path());
   TComm32 a, b;
@@ -120,7 +126,7 @@ TEST(Comm32, OpenTwiceThrowsAndSecondComponentFindsThePortBusy) {
   b.ClosePort();
 }
 
-TEST(Comm32, BurstArrivesWholeAndInOrder) {
+TEST_F(Comm32, BurstArrivesWholeAndInOrder) {
   PtyPair pty;
   Com1 com1(pty.path());
   TComm32 c;
@@ -139,7 +145,7 @@ TEST(Comm32, BurstArrivesWholeAndInOrder) {
   c.ClosePort();
 }
 
-TEST(Comm32, BlocksGoOutInOrderEvenWhenTheDriverTakesThemInParts) {
+TEST_F(Comm32, BlocksGoOutInOrderEvenWhenTheDriverTakesThemInParts) {
   PtyPair pty;
   Com1 com1(pty.path());
   TComm32 c;
@@ -155,7 +161,7 @@ TEST(Comm32, BlocksGoOutInOrderEvenWhenTheDriverTakesThemInParts) {
   c.ClosePort();
 }
 
-TEST(Comm32, HangupReachesTheOwnerAndCloseStillReleasesEverything) {
+TEST_F(Comm32, HangupReachesTheOwnerAndCloseStillReleasesEverything) {
   auto pty = std::make_unique<PtyPair>();
   Com1 com1(pty->path());
   TComm32 c;
@@ -173,7 +179,7 @@ TEST(Comm32, HangupReachesTheOwnerAndCloseStillReleasesEverything) {
   EXPECT_FALSE(c.WriteData(data, 1));
 }
 
-TEST(Comm32, ClosingWithDataInFlightDeliversNothingLater) {
+TEST_F(Comm32, ClosingWithDataInFlightDeliversNothingLater) {
   PtyPair pty;
   Com1 com1(pty.path());
   TComm32 c;
@@ -193,7 +199,7 @@ TEST(Comm32, ClosingWithDataInFlightDeliversNothingLater) {
   EXPECT_EQ(TComm32::PendingBlocks(), 0);
 }
 
-TEST(Comm32, ThousandOpenCloseCyclesLeakNothing) {
+TEST_F(Comm32, ThousandOpenCloseCyclesLeakNothing) {
   PtyPair pty;
   Com1 com1(pty.path());
   const int fdsBefore = orvane::testing::OpenDescriptorCount();

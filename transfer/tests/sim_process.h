@@ -18,8 +18,10 @@ namespace orvane::testing {
 
 class SimProcess {
  public:
-  explicit SimProcess(const std::vector<std::string>& args,
-                      const std::string& program = ORVANE_IRD_SIM_PATH) {
+#ifdef ORVANE_IRD_SIM_PATH
+  explicit SimProcess(const std::vector<std::string>& args) : SimProcess(args, ORVANE_IRD_SIM_PATH) {}
+#endif
+  SimProcess(const std::vector<std::string>& args, const std::string& program) {
     int fds[2];
     if (::pipe(fds) != 0) return;
     posix_spawn_file_actions_t actions;
@@ -61,14 +63,18 @@ class SimProcess {
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
 
-  const std::string& path() const { return path_; }
+  const std::string& path() const {
+    return path_;
+  }
 
   std::string Output() const {
     std::lock_guard lock(mutex_);
     return output_;
   }
 
-  bool Has(const std::string& text) const { return Output().find(text) != std::string::npos; }
+  bool Has(const std::string& text) const {
+    return Output().find(text) != std::string::npos;
+  }
 
   int Count(const std::string& text) const {
     const std::string out = Output();

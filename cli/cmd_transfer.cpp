@@ -1,0 +1,271 @@
+// orvane-cli upload / download: the transfer engine on a named serial port, without a window. Messages and
+// progress go to stderr; the exit status is 0 only when the transfer ended with "Success".
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/command.h"
+#include "serial/Comm32.h"
+#include "transfer/qt_transfer_host.h"
+#include "transfer/software_image.h"
+#include "transfer/transfer_session.h"
+
+namespace {
+
+using namespace orvane::transfer;
+using orvane::serial::TComm32;
+
+constexpr int kDefaultTimeoutSeconds = 60;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitTimeout = 3;
+constexpr qint64 kProgressEveryMs = 1000;
+constexpr int kFlushMs = 2000;
+constexpr int kPacketOnWire = kTokenSize + kPacketSize;
+
+struct Common {
+  std::string port = "COM1";
+  int timeoutSeconds = kDefaultTimeoutSeconds;
+  bool verbose = false;
+  std::vector<std::string> rest;
+};
+
+// Takes the options both commands share; false on a malformed one.
+bool ParseCommon(const std::vector<std::string>& args, Common& c, std::vector<std::string>& other) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--port") {
+      if (!value(c.port)) return false;
+    } else if (a == "--timeout") {
+      if (!value(v)) return false;
+      char* end = nullptr;
+      const long t = std::strtol(v.c_str(), &end, 10);
+      if (v.empty() || *end || t < 0) return false;
+      c.timeoutSeconds = static_cast<int>(t);
+    } else if (a == "--verbose" || a == "-v") {
+      c.verbose = true;
+    } else if (a.rfind("--", 0) == 0 && a != "--") {
+      other.push_back(a);
+      if (i + 1 < args.size()) other.push_back(args[++i]);
+    } else {
+      c.rest.push_back(a);
+    }
+  }
+  return true;
+}
+
+// The command line's side of a transfer: messages and progress on stderr, and a limit on receiver silence
+// because a script has no Cancel button.
+class CliHost : public QtTransferHost {
+ public:
+  CliHost(TComm32& comm, const Common& c, std::uint64_t expectedBytes, bool upload)
+      : QtTransferHost(comm), c_(c), expected_(expectedBytes), upload_(upload) {
+    sinceData_.start();
+  }
+
+  void Attach(TransferSession& s) { session_ = &s; }
+  void DataArrived() { sinceData_.restart(); }
+
+  void Log(const std::string& line) override {
+    if (c_.verbose) std::fprintf(stderr, "  %s\n", line.c_str());
+  }
+  void SetGauge(int percent) override {
+    if (!clock_.isValid()) clock_.start();
+    if (percent == lastPercent_) return;
+    lastPercent_ = percent;
+    if (percent < 100 && lastPrint_.isValid() && lastPrint_.elapsed() < kProgressEveryMs) return;
+    lastPrint_.start();
+    const auto& st = session_->Stats();
+    const std::uint64_t done = std::min<std::uint64_t>(upload_ ? st.bytesSent : st.bytesReceived, expected_);
+    const double seconds = clock_.elapsed() / 1000.0;
+    const double rate = seconds > 0 ? done / seconds : 0;
+    const double left = rate > 0 && expected_ > done ? (expected_ - done) / rate : 0;
+    std::fprintf(stderr, "%3d%%  %llu of %llu bytes  %.0f bytes/s  %.0f s left\n", percent,
+                 static_cast<unsigned long long>(done), static_cast<unsigned long long>(expected_), rate,
+                 left);
+  }
+  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+  void ShowWaiting(const std::string& text) override {
+    std::fprintf(stderr, "%s: waiting for the receiver on %s", text.c_str(), c_.port.c_str());
+    if (c_.timeoutSeconds > 0)
+      std::fprintf(stderr, " (giving up after %d s of silence)\n", c_.timeoutSeconds);
+    else
+      std::fprintf(stderr, " (no time limit)\n");
+  }
+
+  void Wait(int ms, const std::function<bool()>& done) override {
+    if (c_.timeoutSeconds > 0) {
+      const qint64 left = c_.timeoutSeconds * 1000LL - sinceData_.elapsed();
+      if (left <= 0) return TimeOut();
+      ms = static_cast<int>(std::min<qint64>(ms, left));
+    }
+    QtTransferHost::Wait(ms, done);
+    if (c_.timeoutSeconds > 0 && !done() && sinceData_.elapsed() >= c_.timeoutSeconds * 1000LL) TimeOut();
+  }
+
+  bool timedOut = false;
+  bool hungUp = false;
+
+ private:
+  void TimeOut() {
+    if (!timedOut)
+      std::fprintf(stderr, "no answer from the receiver for %d s: giving up (--timeout 0 waits for ever)\n",
+                   c_.timeoutSeconds);
+    timedOut = true;
+    session_->RequestCancel();
+  }
+
+  const Common& c_;
+  std::uint64_t expected_;
+  bool upload_;
+  TransferSession* session_ = nullptr;
+  QElapsedTimer sinceData_;
+  QElapsedTimer clock_;
+  QElapsedTimer lastPrint_;
+  int lastPercent_ = -1;
+};
+
+QCoreApplication& App() {
+  static int argc = 1;
+  static char name[] = "orvane-cli";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication* app =
+      QCoreApplication::instance() ? QCoreApplication::instance() : new QCoreApplication(argc, argv);
+  return *app;
+}
+
+// Runs `transfer` on an opened port; returns the exit status.
+template <typename Run>
+int RunTransfer(const Common& c, Direction direction, std::uint64_t expectedBytes, Run transfer) {
+  App();
+  TComm32 comm;
+  comm.SetPortName(c.port);
+  comm.SetBaudRates(orvane::serial::_115200);
+  CliHost host(comm, c, expectedBytes, direction == Direction::Upload);
+  TransferSession session(host, direction);
+  host.Attach(session);
+  comm.OnReceiveData = [&](const std::uint8_t* b, std::uint16_t n) {
+    host.DataArrived();
+    session.ReceiveData(b, n);
+  };
+  comm.OnRequestHangup = [&](TComm32*) {
+    std::fprintf(stderr, "%s\n", kMsgHangup);
+    host.hungUp = true;
+    session.RequestCancel();
+    comm.ClosePort();
+  };
+  session.Reset();
+  if (!comm.OpenPort()) {
+    std::fprintf(stderr, "ERROR : COM Port\n%s: %s\n", c.port.c_str(), comm.LastOpenError().c_str());
+    return kExitFailure;
+  }
+  Outcome outcome;
+  try {
+    outcome = transfer(session);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    comm.ClosePort();
+    return kExitFailure;
+  }
+  // The last token ("END ", "ERR ", a packet checksum) must leave before closing discards it.
+  if (outcome != Outcome::Cancelled) comm.Flush(kFlushMs);
+  comm.ClosePort();
+  if (host.timedOut) return kExitTimeout;
+  if (outcome == Outcome::Cancelled && !host.hungUp) std::fprintf(stderr, "transfer cancelled\n");
+  return outcome == Outcome::Success ? 0 : kExitFailure;
+}
+
+const char* kUploadHelp =
+    "usage: orvane-cli upload [--port COM1|DEVICE] [--timeout SECONDS] [--verbose] FILE\n"
+    "Sends FILE to the receiver at 115200 bit/s: a software image of 1,703,936, 1,179,648 or 2,097,152\n"
+    "bytes (compressed, sent as 2PD*, 2P** or 2M** with its version), or a 65,536-byte channel data file\n"
+    "(sent unchanged as 2T**). COMn names $ORVANE_COMn or /dev/ttyS<n-1>. --timeout ends the transfer\n"
+    "after that much receiver silence (default 60; 0 waits for ever). Exit status 0 only on Success.\n";
+
+const char* kDownloadHelp =
+    "usage: orvane-cli download --size 128|256 [--port COM1|DEVICE] [--timeout SECONDS] [--verbose] OUT\n"
+    "Reads the receiver's data area (UPDA: 128 KB, UPD2: 256 KB) and saves it as a 262,144-byte file.\n"
+    "Exit status 0 only on Success.\n";
+
+int Upload(const std::vector<std::string>& args) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kUploadHelp, stdout);
+    return 0;
+  }
+  Common c;
+  std::vector<std::string> other;
+  if (!ParseCommon(args, c, other) || !other.empty() || c.rest.size() != 1) {
+    std::fputs(kUploadHelp, stderr);
+    return kExitUsage;
+  }
+  const std::string& path = c.rest[0];
+  std::vector<std::uint8_t> fileBuffer, sendBuffer;
+  const qint64 size = QFile(QString::fromStdString(path)).size();
+  const PreparedUpload p = size == kChannelDataSize ? PrepareChannelData(path, sendBuffer)
+                                                    : PrepareSoftwareImage(path, fileBuffer, sendBuffer);
+  if (!p.error.empty()) {
+    std::fprintf(stderr, "%s\n%s: not a software image or channel data file (size %lld)\n", p.error.c_str(),
+                 path.c_str(), static_cast<long long>(size));
+    return kExitFailure;
+  }
+  if (p.imageKind >= 0)
+    std::fprintf(stderr, "%s: software image, %s version %s, %u bytes compressed to %u\n", path.c_str(),
+                 p.programToken.c_str(), p.imageVersion.c_str(), p.sourceSize, p.length);
+  else
+    std::fprintf(stderr, "%s: channel data, %s, %u bytes\n", path.c_str(), p.programToken.c_str(), p.length);
+  const std::uint64_t packets = (p.length + kPacketSize - 1) / kPacketSize;
+  return RunTransfer(c, Direction::Upload, packets * kPacketOnWire, [&](TransferSession& s) {
+    return s.Upload(std::span<const std::uint8_t>(sendBuffer.data(), p.length), p.programToken,
+                    p.imageVersion);
+  });
+}
+
+int Download(const std::vector<std::string>& args) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs(kDownloadHelp, stdout);
+    return 0;
+  }
+  Common c;
+  std::vector<std::string> other;
+  if (!ParseCommon(args, c, other) || c.rest.size() != 1 || other.size() != 2 || other[0] != "--size" ||
+      (other[1] != "128" && other[1] != "256")) {
+    std::fputs(kDownloadHelp, stderr);
+    return kExitUsage;
+  }
+  const std::string out = c.rest[0];
+  const bool whole = other[1] == "256";
+  const std::uint32_t size = whole ? kUpd2Size : kUpdaSize;
+  std::vector<std::uint8_t> image(kDataAreaImageSize, 0);
+  const std::uint64_t packets = (size + kPacketSize - 1) / kPacketSize + 1;
+  return RunTransfer(c, Direction::Download, packets * kPacketOnWire, [&](TransferSession& s) {
+    return s.Download(whole ? kUPD2 : kUPDA, image, [&] {
+      // Whole or not at all.
+      QSaveFile f(QString::fromStdString(out));
+      if (!f.open(QIODevice::WriteOnly) ||
+          f.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size())) !=
+              static_cast<qint64>(image.size()) ||
+          !f.commit())
+        throw std::runtime_error("cannot write " + out);
+      std::fprintf(stderr, "saved %s (%zu bytes)\n", out.c_str(), image.size());
+    });
+  });
+}
+
+orvane::cli::Registrar upload({"upload", "send a software image or channel data file to the receiver",
+                               Upload});
+orvane::cli::Registrar download({"download", "read the receiver's data area into a file", Download});
+
+}  // namespace
