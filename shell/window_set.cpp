@@ -9,10 +9,41 @@
 #include "shell/EditSatTp.h"
 #include "shell/KoreaIRDTool.h"
 #include "ui/window_registry.h"
+#if ORVANE_HAVE_SOFTWARE_UPDATE
+#include "transfer/simpleupload.h"
+#endif
 
 namespace orvane::shell {
 
+namespace {
+
+QWidget* SoftwareUpdateWindow() {
+#if ORVANE_HAVE_SOFTWARE_UPDATE
+  return new orvane::transfer::TfrmSimpleupload;
+#else
+  return nullptr;
+#endif
+}
+
+// Mode 0 from the main window (a software image), mode 1 from the editor (the saved channel data).
+void ShowSoftwareUpdate(ui::WindowRegistry& r, int mode) {
+#if ORVANE_HAVE_SOFTWARE_UPDATE
+  if (auto* w =
+          qobject_cast<orvane::transfer::TfrmSimpleupload*>(r.Find(QStringLiteral("TfrmSimpleupload")))) {
+    w->SetUpdateMode(mode);
+    ui::ShowModal(*w);
+  }
+#endif
+}
+
+}  // namespace
+
 void DeclareWindows(ui::WindowRegistry& r) {
+  // Set before any window is created: the windows that open the tool enable their buttons by it.
+  ui::SoftwareUpdate() = nullptr;
+#if ORVANE_HAVE_SOFTWARE_UPDATE
+  ui::SoftwareUpdate() = [&r](int mode) { ShowSoftwareUpdate(r, mode); };
+#endif
   r.Declare(QStringLiteral("TfrmIRDTool"), QStringLiteral("IRD Tool"), [] { return new TfrmIRDTool; });
   r.Declare(QStringLiteral("TfrmKoreaIRDTool"), QStringLiteral("IRD Tool"),
             [] { return new TfrmKoreaIRDTool; });
@@ -29,7 +60,8 @@ void DeclareWindows(ui::WindowRegistry& r) {
   r.Declare(QStringLiteral("TfrmIRDUploader"), QStringLiteral("Upload picture"), {});
   r.Declare(QStringLiteral("TfrmIrdDownload"), QStringLiteral("Download"), {});
   r.Declare(QStringLiteral("TfrmKeySetting"), QStringLiteral("Key Setting Tool"), {});
-  r.Declare(QStringLiteral("TfrmSimpleupload"), QStringLiteral("Upload data"), {});
+  r.Declare(QStringLiteral("TfrmSimpleupload"), QStringLiteral("Upload data"),
+            ORVANE_HAVE_SOFTWARE_UPDATE ? ui::WindowRegistry::Factory(SoftwareUpdateWindow) : nullptr);
   r.Declare(QStringLiteral("TfrmSelectSatelliteList"), QStringLiteral("Select satellites to download"),
             [] { return new TfrmSelectSatelliteList; });
 }

@@ -85,7 +85,8 @@ TEST_F(MainWindows, AllWindowsAreCreatedInOrderBeforeAnyIsShown) {
     EXPECT_EQ(entries[i].className, expected[i].first);
     EXPECT_EQ(entries[i].caption, expected[i].second);
     if (QWidget* w = entries[i].window) {
-      EXPECT_EQ(QString::fromLatin1(w->metaObject()->className()), expected[i].first);
+      // Classes of other folders carry their namespace.
+      EXPECT_EQ(QString::fromLatin1(w->metaObject()->className()).split("::").back(), expected[i].first);
       EXPECT_EQ(w->windowTitle(), expected[i].second);
       EXPECT_FALSE(w->isVisible()) << i;
     }
@@ -151,3 +152,27 @@ TEST_F(MainWindows, TheSecondMainWindow) {
   korea->btnProgreamExit->click();
   EXPECT_FALSE(korea->isVisible());
 }
+
+#if ORVANE_HAVE_SOFTWARE_UPDATE
+#include "transfer/simpleupload.h"
+
+TEST_F(MainWindows, SoftwareUpdateOpensInMode0FromTheMainWindowAndMode1FromTheEditor) {
+  using orvane::transfer::TfrmSimpleupload;
+  auto* main = Windows().Get<TfrmIRDTool>();
+  main->show();
+  ASSERT_TRUE(main->btnIRDDownload->isEnabled());
+  std::vector<int> modes;
+  orvane::ui::ScopedModalDriver driver([&](QDialog& d) {
+    if (auto* w = qobject_cast<TfrmSimpleupload*>(&d)) modes.push_back(w->UpdateMode);
+  });
+  main->btnIRDDownload->click();
+
+  auto* editor = Windows().Get<TfrmEditSatTP>();
+  ASSERT_TRUE(editor->Button3->isEnabled());
+  editor->Button3->click();
+  EXPECT_EQ(modes, (std::vector<int>{0, 1}));
+  EXPECT_EQ(fs::file_size("LastestTP.Dat"), 65536u);
+  EXPECT_EQ(editor->windowTitle(), "");  // the save dialog's file name, empty before any Save
+  main->hide();
+}
+#endif
