@@ -1,6 +1,7 @@
 #include "channeldb/lzss.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -10,6 +11,11 @@ namespace orvane::lzss {
 namespace {
 
 // Binary-tree match finder over the ring. Node and child indices fit 16 bits; kNil marks "no node".
+//
+// The tree, and so the matches found, are those of the classic coder; what differs is how the walks are run.
+// A walk is latency-bound (each step waits for the node's bytes and a compare), so two walks are run side by
+// side where the original order allows it, and the match is not tracked during a walk: the walk notes its
+// path, and the match is worked out from it afterwards, only for the positions where a token starts.
 class TreeEncoder {
  public:
   void Run(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& out);
@@ -25,61 +31,219 @@ class TreeEncoder {
     return __builtin_bswap64(v);
   }
 
-  // Walks the tree of the string at r, recording the longest match met first, and links r in. Children are
-  // indexed by direction (0 left, 1 right) so that the walk needs no unpredictable branch: bytes 1..16 are
-  // compared as two big-endian words, whose integer order is the byte order the original compares by.
-  void InsertNode(int r) {
-    const std::uint8_t* key = &text_[r];
-    const std::uint64_t k1 = LoadBigEndian(key + 1);
-    const std::uint64_t k2 = LoadBigEndian(key + 9);
-    const std::uint8_t k3 = key[17];
-    const unsigned __int128 keyWords = (static_cast<unsigned __int128>(k1) << 64) | k2;
-    int p = N + 1 + key[0];
-    int dir = 1;
-    int length = 0;
-    int position = 0;
+  // The walk of one insertion. Positions r alternate between two slots, which keep the key and the path of
+  // the last two insertions: a token may start at either.
+  struct Slot {
+    std::uint64_t key[2];  // bytes 1..8 and 9..16 of the inserted string, big-endian
+    int r;
+    int depth;
+    std::uint16_t path[N];  // nodes met, top first
+  };
+  struct Walk {
+    Slot* slot;
+    int r;
+    int p;     // last node met (a root at the start)
+    int next;  // child of p to go on with, kNil at a leaf
+    int depth;
+    bool equal;       // p agrees with the key in bytes 1..16
+    std::uint8_t k3;  // key byte 17
+  };
+
+  // Number of leading bytes (1..F) the strings at a and b share; byte 0 is taken as equal, as in a tree walk.
+  int CommonLength(int a, int b) const {
+    const std::uint64_t x1 = LoadBigEndian(&text_[a + 1]) ^ LoadBigEndian(&text_[b + 1]);
+    if (x1) return 1 + (__builtin_clzll(x1) >> 3);
+    const std::uint64_t x2 = LoadBigEndian(&text_[a + 9]) ^ LoadBigEndian(&text_[b + 9]);
+    if (x2) return 9 + (__builtin_clzll(x2) >> 3);
+    return text_[a + 17] != text_[b + 17] ? 17 : F;
+  }
+
+  // Whether the key is greater than node p in bytes 1..16, which differ.
+  bool KeyAbove(const Walk& w, int p) const {
+    const std::uint64_t n1 = LoadBigEndian(&text_[p + 1]);
+    return n1 != w.slot->key[0] ? w.slot->key[0] > n1 : w.slot->key[1] > LoadBigEndian(&text_[p + 9]);
+  }
+
+  // Starts the walk of r, whose byte 17 is k3 (passed in, as it may not be stored yet).
+  void Begin(Walk& w, int r, std::uint8_t k3) {
+    w.slot = &slots_[r & 1];
+    w.slot->key[0] = LoadBigEndian(&text_[r + 1]);
+    w.slot->key[1] = LoadBigEndian(&text_[r + 9]);
+    w.slot->r = r;
+    w.r = r;
+    w.p = N + 1 + text_[r];
+    w.next = child_[w.p][1];
+    w.depth = 0;
+    w.equal = false;
+    w.k3 = k3;
     child_[r][0] = child_[r][1] = kNil;
-    int next = child_[p][1];
-    while (next != kNil) {
-      p = next;
-      // Both children are fetched together with the node's bytes, so the next step waits for the compare
-      // only, not for another load after it.
-      const int left = child_[p][0];
-      const int right = child_[p][1];
-      const std::uint8_t* node = &text_[p];
-      // Which word differs first is as unpredictable as the direction itself, so both words are compared
-      // and the results picked by selects rather than branches.
-      const std::uint64_t n1 = LoadBigEndian(node + 1);
-      const std::uint64_t n2 = LoadBigEndian(node + 9);
-      // The direction is all the next step waits for: one 128-bit compare of the big-endian words, whose
-      // integer order is the byte order the original compares by. The match length is worked out beside it.
-      const unsigned __int128 nodeWords = (static_cast<unsigned __int128>(n1) << 64) | n2;
-      dir = keyWords > nodeWords;
-      const std::uint64_t x1 = n1 ^ k1;
-      const std::uint64_t x2 = n2 ^ k2;
-      const int inFirst = 0 - static_cast<int>(x1 != 0);
-      const int zeros = (__builtin_clzll(x1 | 1) & inFirst) | ((64 + __builtin_clzll(x2 | 1)) & ~inFirst);
-      int i = 1 + (zeros >> 3);
-      if (__builtin_expect((x1 | x2) == 0, 0)) {  // bytes 1..16 agree
-        const std::uint8_t n3 = node[17];
-        i = n3 != k3 ? 17 : F;
-        dir = k3 > n3;
-        if (i == F) {
-          matchLength_ = F;
-          matchPosition_ = p;
-          ReplaceNode(p, r);
-          return;
-        }
-      }
-      const int longer = 0 - static_cast<int>(i > length);
-      position = (p & longer) | (position & ~longer);
-      length = (i & longer) | (length & ~longer);
-      next = dir ? right : left;
+  }
+
+  // Goes down from w.next (not kNil) until a leaf or a node equal to the key in bytes 1..16. Each step waits
+  // only for the node's bytes and one compare: both children are fetched with the bytes, children are indexed
+  // by direction (0 left, 1 right), bytes 1..16 are compared as one big-endian 128-bit number (whose order is
+  // the byte order the original compares by), and the child is picked by a conditional move. In assembly,
+  // because the compilers spill and branch in this loop.
+  void Descend(Walk& w) {
+#if defined(__x86_64__)
+    std::uint64_t node, to = static_cast<std::uint32_t>(w.next), left, n1, n2;
+    std::uint16_t* path = &w.slot->path[w.depth];
+    asm("1:\n\t"
+        "mov %k[to], %k[node]\n\t"
+        "movzwl (%[child],%[node],4), %k[left]\n\t"
+        "movzwl 2(%[child],%[node],4), %k[to]\n\t"
+        "mov 1(%[text],%[node]), %[n1]\n\t"
+        "mov 9(%[text],%[node]), %[n2]\n\t"
+        "mov %w[node], (%[path])\n\t"
+        "add $2, %[path]\n\t"
+        "bswap %[n1]\n\t"
+        "bswap %[n2]\n\t"
+        "sub %[k2], %[n2]\n\t"  // node - key: no borrow means the key is not greater: go left
+        "sbb %[k1], %[n1]\n\t"
+        "cmovae %k[left], %k[to]\n\t"
+        "or %[n1], %[n2]\n\t"  // zero: bytes 1..16 agree
+        "jz 2f\n\t"
+        "cmp %[nil], %k[to]\n\t"
+        "jne 1b\n"
+        "2:"
+        : [node] "=&r"(node), [to] "+r"(to), [left] "=&r"(left), [n1] "=&r"(n1), [n2] "=&r"(n2),
+          [path] "+r"(path)
+        : [child] "r"(child_), [text] "r"(text_), [k1] "r"(w.slot->key[0]), [k2] "r"(w.slot->key[1]),
+          [nil] "i"(kNil)
+        : "cc", "memory");
+    w.p = static_cast<int>(node);
+    w.next = static_cast<int>(to);
+    w.depth = static_cast<int>(path - w.slot->path);
+    w.equal = n2 == 0;
+#else
+    for (;;) {
+      w.p = w.next;
+      w.slot->path[w.depth++] = static_cast<std::uint16_t>(w.p);
+      w.equal = LoadBigEndian(&text_[w.p + 1]) == w.slot->key[0] &&
+                LoadBigEndian(&text_[w.p + 9]) == w.slot->key[1];
+      if (w.equal) return;
+      w.next = child_[w.p][KeyAbove(w, w.p)];
+      if (w.next == kNil) return;
     }
+#endif
+  }
+
+  // Runs two walks in step, in different trees, until one of them stops; `even` uses slot 0, `odd` slot 1.
+  // The same step as in Descend, twice; keys and paths are addressed from the object, to leave registers for
+  // the two walks.
+  void DescendPair(Walk& even, Walk& odd) {
+#if defined(__x86_64__)
+    std::uint64_t nodeA, toA = static_cast<std::uint32_t>(even.next), leftA, a1, a2;
+    std::uint64_t nodeB, toB = static_cast<std::uint32_t>(odd.next), leftB, b1, b2;
+    std::uint64_t depth = 0;
+    constexpr std::size_t kChild = offsetof(TreeEncoder, child_);
+    constexpr std::size_t kSlotA = offsetof(TreeEncoder, slots_);
+    constexpr std::size_t kSlotB = kSlotA + sizeof(Slot);
+    asm("1:\n\t"
+        "mov %k[toA], %k[nodeA]\n\t"
+        "mov %k[toB], %k[nodeB]\n\t"
+        "movzwl %c[ch](%[base],%[nodeA],4), %k[leftA]\n\t"
+        "movzwl %c[ch]+2(%[base],%[nodeA],4), %k[toA]\n\t"
+        "movzwl %c[ch](%[base],%[nodeB],4), %k[leftB]\n\t"
+        "movzwl %c[ch]+2(%[base],%[nodeB],4), %k[toB]\n\t"
+        "mov 1(%[base],%[nodeA]), %[a1]\n\t"
+        "mov 9(%[base],%[nodeA]), %[a2]\n\t"
+        "mov 1(%[base],%[nodeB]), %[b1]\n\t"
+        "mov 9(%[base],%[nodeB]), %[b2]\n\t"
+        "mov %w[nodeA], %c[pathA](%[base],%[depth],2)\n\t"
+        "mov %w[nodeB], %c[pathB](%[base],%[depth],2)\n\t"
+        "add $1, %[depth]\n\t"
+        "bswap %[a1]\n\t"
+        "bswap %[a2]\n\t"
+        "bswap %[b1]\n\t"
+        "bswap %[b2]\n\t"
+        "sub %c[keyA]+8(%[base]), %[a2]\n\t"
+        "sbb %c[keyA](%[base]), %[a1]\n\t"
+        "cmovae %k[leftA], %k[toA]\n\t"
+        "sub %c[keyB]+8(%[base]), %[b2]\n\t"
+        "sbb %c[keyB](%[base]), %[b1]\n\t"
+        "cmovae %k[leftB], %k[toB]\n\t"
+        "or %[a1], %[a2]\n\t"
+        "jz 2f\n\t"
+        "or %[b1], %[b2]\n\t"
+        "jz 2f\n\t"
+        "cmp %[nil], %k[toA]\n\t"
+        "je 2f\n\t"
+        "cmp %[nil], %k[toB]\n\t"
+        "jne 1b\n"
+        "2:"
+        : [nodeA] "=&r"(nodeA), [toA] "+r"(toA), [leftA] "=&r"(leftA), [a1] "=&r"(a1), [a2] "=&r"(a2),
+          [nodeB] "=&r"(nodeB), [toB] "+r"(toB), [leftB] "=&r"(leftB), [b1] "=&r"(b1), [b2] "=&r"(b2),
+          [depth] "+r"(depth)
+        : [base] "r"(this), [ch] "i"(kChild), [pathA] "i"(kSlotA + offsetof(Slot, path)),
+          [pathB] "i"(kSlotB + offsetof(Slot, path)), [keyA] "i"(kSlotA + offsetof(Slot, key)),
+          [keyB] "i"(kSlotB + offsetof(Slot, key)), [nil] "i"(kNil)
+        : "cc", "memory");
+    even.p = static_cast<int>(nodeA);
+    even.next = static_cast<int>(toA);
+    even.depth = static_cast<int>(depth);
+    even.equal = (a1 | a2) == 0;
+    odd.p = static_cast<int>(nodeB);
+    odd.next = static_cast<int>(toB);
+    odd.depth = static_cast<int>(depth);
+    odd.equal = (b1 | b2) == 0;
+#else
+    (void)even;
+    (void)odd;  // the walks are finished one after the other
+#endif
+  }
+
+  // Completes a walk and links its node in as the original coder does.
+  void Finish(Walk& w) {
+    for (;;) {
+      if (w.equal) {
+        // Bytes 1..16 agree: byte 17 decides, and if it agrees too, the new node takes the equal one's place.
+        const std::uint8_t n3 = text_[w.p + 17];
+        if (w.k3 == n3) {
+          ReplaceNode(w.p, w.r);
+          break;
+        }
+        const int dir = w.k3 > n3;
+        w.next = child_[w.p][dir];
+        w.equal = false;
+        if (w.next == kNil) {
+          Link(w.p, dir, w.r);
+          break;
+        }
+      } else if (w.next == kNil) {
+        Link(w.p, w.depth == 0 || KeyAbove(w, w.p), w.r);  // a root has only its right child
+        break;
+      }
+      Descend(w);
+    }
+    w.slot->depth = w.depth;
+  }
+
+  void Link(int p, int dir, int r) {
     child_[p][dir] = static_cast<std::uint16_t>(r);
     dad_[r] = static_cast<std::uint16_t>(p);
+  }
+
+  void InsertNode(int r) {
+    Walk w;
+    Begin(w, r, text_[r + 17]);
+    Finish(w);
+  }
+
+  // The match the original coder finds while inserting the string at r: the longest common prefix met on the
+  // walk, at the first node that has it. The path's nodes are unchanged since, but for byte 0 of the oldest
+  // string, which a later position may have overwritten; byte 0 takes no part in the comparison.
+  void FindMatch(int r) {
+    const Slot& slot = slots_[r & 1];
+    int length = 0;
+    for (int j = 0; j < slot.depth; ++j) {
+      const int i = CommonLength(r, slot.path[j]);
+      if (i > length) {
+        length = i;
+        matchPosition_ = slot.path[j];
+      }
+    }
     matchLength_ = length;
-    matchPosition_ = position;
   }
 
   // The new node r takes the place of p, whose string it equals.
@@ -125,18 +289,30 @@ class TreeEncoder {
     dad_[p] = kNil;
   }
 
+  // Drops the oldest string s and stores the new byte c in its place (and in the mirror).
+  void Shift(int& s, int& r, std::uint8_t c) {
+    DeleteNode(s);
+    text_[s] = c;
+    if (s < F - 1) text_[s + N] = c;
+    s = (s + 1) & (N - 1);
+    r = (r + 1) & (N - 1);
+  }
+
   // The ring plus a mirror of its first F-1 bytes, so that comparisons never wrap. Bytes not yet written
   // hold zero, as in the original coder, because they take part in comparisons near the end of the input.
+  // First member: DescendPair addresses everything from the object's start.
   std::uint8_t text_[N + F - 1];
   // Left and right children, and parents. The 256 roots sit at N+1 .. N+256 and use only their right child;
   // slot N is a scratch "nil" node that absorbs writes made through a missing child.
   std::uint16_t child_[N + 257][2];
   std::uint16_t dad_[N + 1];
+  Slot slots_[2];
   int matchPosition_ = 0;
   int matchLength_ = 0;
 };
 
 void TreeEncoder::Run(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& out) {
+  static_assert(offsetof(TreeEncoder, text_) == 0);
   out.clear();
   if (input.empty()) return;
   out.reserve(MaxEncodedSize(input.size()));
@@ -158,41 +334,69 @@ void TreeEncoder::Run(std::span<const std::uint8_t> input, std::vector<std::uint
   for (; len < F && in < size; ++len) text_[r + len] = input[in++];
   for (int i = 1; i <= F; ++i) InsertNode(r - i);
   InsertNode(r);
-  do {
-    if (matchLength_ > len) matchLength_ = len;
-    if (matchLength_ <= kThreshold) {
-      matchLength_ = 1;
-      code[0] |= mask;
-      code[codePtr++] = text_[r];
-    } else {
-      code[codePtr++] = static_cast<std::uint8_t>(matchPosition_);
-      code[codePtr++] =
-          static_cast<std::uint8_t>(((matchPosition_ >> 4) & 0xF0) | (matchLength_ - (kThreshold + 1)));
+  // The same positions are inserted and deleted in the same order as in the original loop; tokens are sent
+  // as soon as their first position is inserted. `due` counts the positions still to insert before that: 0
+  // means the token starts at r, -1 at r-1 (after a pair of insertions).
+  int due = 0;
+  for (;;) {
+    while (due <= 0) {
+      const int at = (r + due) & (N - 1);
+      FindMatch(at);
+      if (matchLength_ > len) matchLength_ = len;
+      if (matchLength_ <= kThreshold) {
+        matchLength_ = 1;
+        code[0] |= mask;
+        code[codePtr++] = text_[at];
+      } else {
+        code[codePtr++] = static_cast<std::uint8_t>(matchPosition_);
+        code[codePtr++] =
+            static_cast<std::uint8_t>(((matchPosition_ >> 4) & 0xF0) | (matchLength_ - (kThreshold + 1)));
+      }
+      if ((mask <<= 1) == 0) {
+        out.insert(out.end(), code, code + codePtr);
+        code[0] = 0;
+        codePtr = 1;
+        mask = 1;
+      }
+      due += matchLength_;
     }
-    if ((mask <<= 1) == 0) {
-      out.insert(out.end(), code, code + codePtr);
-      code[0] = 0;
-      codePtr = 1;
-      mask = 1;
-    }
-    const int lastMatchLength = matchLength_;
-    int i = 0;
-    for (; i < lastMatchLength && in < size; ++i) {
-      const std::uint8_t c = input[in++];
-      DeleteNode(s);
-      text_[s] = c;
-      if (s < F - 1) text_[s + N] = c;
-      s = (s + 1) & (N - 1);
-      r = (r + 1) & (N - 1);
+    if (in + 2 <= size) {
+      Shift(s, r, input[in++]);
+      // The next position b can be searched alongside r when it lies in another tree and the deletion
+      // between the two (of s) leaves its tree alone. Its key ends with the byte that replaces s, not yet
+      // stored; no string in its tree covers that byte.
+      const int b = (r + 1) & (N - 1);
+      if (text_[b] != text_[r] && (dad_[s] == kNil || text_[s] != text_[b])) {
+        Walk walkR, walkB;
+        Begin(walkR, r, text_[r + 17]);
+        Begin(walkB, b, input[in]);
+        if (walkR.next != kNil && walkB.next != kNil) {
+          if (r & 1)
+            DescendPair(walkB, walkR);
+          else
+            DescendPair(walkR, walkB);
+        }
+        Finish(walkR);
+        Shift(s, r, input[in++]);
+        Finish(walkB);
+        due -= 2;
+      } else {
+        InsertNode(r);
+        due -= 1;
+      }
+    } else if (in < size) {
+      Shift(s, r, input[in++]);
       InsertNode(r);
-    }
-    while (i++ < lastMatchLength) {
+      due -= 1;
+    } else {
       DeleteNode(s);
       s = (s + 1) & (N - 1);
       r = (r + 1) & (N - 1);
-      if (--len) InsertNode(r);
+      if (--len == 0) break;
+      InsertNode(r);
+      due -= 1;
     }
-  } while (len > 0);
+  }
   if (codePtr > 1) out.insert(out.end(), code, code + codePtr);
 }
 
