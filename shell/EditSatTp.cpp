@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <array>
 
 #include "shell/main_window_parts.h"
 #include "ui/window_registry.h"
@@ -15,8 +16,8 @@ using namespace orvane::shell;
 namespace {
 constexpr int kClientWidth = 645;
 constexpr int kClientHeight = 56;
-constexpr int kButtons = 4;
-constexpr int kButtonWidth = (kClientWidth - (kButtons + 1) * 4) / kButtons;
+// Widths by caption length; with the margins they fill the client width.
+constexpr std::array<int, 4> kButtonWidths = {210, 150, 150, 115};
 }  // namespace
 
 TfrmIRDTool::TfrmIRDTool(QWidget* parent) : QWidget(parent) {
@@ -25,13 +26,13 @@ TfrmIRDTool::TfrmIRDTool(QWidget* parent) : QWidget(parent) {
   setFixedSize(kClientWidth, kClientHeight);
   Panel1 = ButtonPanel(this, kClientWidth, kClientHeight);
   btnOrvane = PanelButton(Panel1, "btnOrvane", QStringLiteral("SatCoDX Channel Update"),
-                          QStyle::SP_FileDialogDetailedView, 0, kButtonWidth);
+                          QStyle::SP_FileDialogDetailedView, 0, kButtonWidths);
   btnIRDUpload = PanelButton(Panel1, "btnIRDUpload", QStringLiteral("Picture Download"),
-                             QStyle::SP_DesktopIcon, 1, kButtonWidth);
+                             QStyle::SP_DesktopIcon, 1, kButtonWidths);
   btnIRDDownload = PanelButton(Panel1, "btnIRDDownload", QStringLiteral("Software Update"),
-                               QStyle::SP_ArrowUp, 2, kButtonWidth);
+                               QStyle::SP_ArrowUp, 2, kButtonWidths);
   btnProgreamExit = PanelButton(Panel1, "btnProgreamExit", QStringLiteral("Exit"),
-                                QStyle::SP_DialogCloseButton, 3, kButtonWidth);
+                                QStyle::SP_DialogCloseButton, 3, kButtonWidths);
   Memo1 = ParameterMemo(this);
   connect(btnOrvane, &QPushButton::clicked, this, &TfrmIRDTool::btnOrvaneClick);
   connect(btnIRDUpload, &QPushButton::clicked, this, &TfrmIRDTool::btnIRDUploadClick);

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <array>
 
 #include "shell/main_window_parts.h"
 
@@ -12,8 +13,8 @@ using namespace orvane::shell;
 namespace {
 constexpr int kClientWidth = 573;
 constexpr int kClientHeight = 66;
-constexpr int kButtons = 5;
-constexpr int kButtonWidth = (kClientWidth - (kButtons + 1) * 4) / kButtons;
+// Widths by caption length; with the margins they fill the client width.
+constexpr std::array<int, 5> kButtonWidths = {110, 110, 120, 115, 94};
 }  // namespace
 
 TfrmKoreaIRDTool::TfrmKoreaIRDTool(QWidget* parent) : QWidget(parent) {
@@ -22,15 +23,15 @@ TfrmKoreaIRDTool::TfrmKoreaIRDTool(QWidget* parent) : QWidget(parent) {
   setFixedSize(kClientWidth, kClientHeight);
   Panel1 = ButtonPanel(this, kClientWidth, kClientHeight);
   btnOrvane = PanelButton(Panel1, "btnOrvane", QStringLiteral("Edit TP/SAT"),
-                          QStyle::SP_FileDialogDetailedView, 0, kButtonWidth);
+                          QStyle::SP_FileDialogDetailedView, 0, kButtonWidths);
   btnIRDUpload = PanelButton(Panel1, "btnIRDUpload", QStringLiteral("IRD Upload"), QStyle::SP_DesktopIcon, 1,
-                             kButtonWidth);
+                             kButtonWidths);
   btnIRDDownload = PanelButton(Panel1, "btnIRDDownload", QStringLiteral("IRD Download"), QStyle::SP_ArrowDown,
-                               2, kButtonWidth);
+                               2, kButtonWidths);
   btnKeySetting = PanelButton(Panel1, "btnKeySetting", QStringLiteral("Key Setting"),
-                              QStyle::SP_FileDialogInfoView, 3, kButtonWidth);
+                              QStyle::SP_FileDialogInfoView, 3, kButtonWidths);
   btnProgreamExit = PanelButton(Panel1, "btnProgreamExit", QStringLiteral("Exit"),
-                                QStyle::SP_DialogCloseButton, 4, kButtonWidth);
+                                QStyle::SP_DialogCloseButton, 4, kButtonWidths);
   Memo1 = ParameterMemo(this);
   connect(btnOrvane, &QPushButton::clicked, this, &TfrmKoreaIRDTool::btnOrvaneClick);
   connect(btnIRDUpload, &QPushButton::clicked, this, &TfrmKoreaIRDTool::btnIRDUploadClick);

@@ -29,12 +29,20 @@ QFrame* ButtonPanel(QWidget* window, int width, int height) {
 }
 
 QPushButton* PanelButton(QFrame* panel, const char* name, const QString& caption, QStyle::StandardPixmap icon,
-                         int index, int width) {
+                         int index, std::span<const int> widths) {
   auto* button = new QPushButton(panel->style()->standardIcon(icon), caption, panel);
   button->setObjectName(QString::fromLatin1(name));
   button->setAutoDefault(false);
   const int height = panel->height() - 2 * kPanelMargin;
-  button->setGeometry(kPanelMargin + index * (width + kPanelMargin), kPanelMargin, width, height);
+  int left = kPanelMargin;
+  int i = 0;
+  for (const int w : widths) {
+    if (i++ == index) {
+      button->setGeometry(left, kPanelMargin, w, height);
+      break;
+    }
+    left += w + kPanelMargin;
+  }
   return button;
 }
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QString>
 #include <QStyle>
+#include <span>
 
 class QFrame;
 class QPlainTextEdit;
@@ -13,8 +14,9 @@ class QWidget;
 namespace orvane::shell {
 
 QFrame* ButtonPanel(QWidget* window, int width, int height);
+// The buttons sit side by side; `widths` gives each one's width in order, `index` picks this one.
 QPushButton* PanelButton(QFrame* panel, const char* name, const QString& caption, QStyle::StandardPixmap icon,
-                         int index, int width);
+                         int index, std::span<const int> widths);
 // The hidden Memo1 holding the 55 parameter lines.
 QPlainTextEdit* ParameterMemo(QWidget* window);
 // Writes every line of `memo` with CR LF into the parameter file; an error goes to an error box.
