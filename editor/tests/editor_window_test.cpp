@@ -24,6 +24,7 @@
 #include "ui/program_data.h"
 #include "ui/prompts.h"
 #include "ui/window_registry.h"
+#include "urlfetch/tests/local_http_server.h"
 
 namespace fs = std::filesystem;
 using orvane::ui::Program;
@@ -417,4 +418,54 @@ TEST_F(EditorWindow, RecordDialogsThroughTheEditor) {
   editor->Add3Click();
   EXPECT_EQ(editor->lbSatelliteNameList->item(5)->text(), "006 New(13.0 E)");
   EXPECT_EQ(db().satellites[5].eastPosition, 130u);
+}
+
+TEST_F(EditorWindow, InternetDownloadFetchesTheMarkedListingsAndImportsThem) {
+  orvane::testing::LocalHttpServer server;
+  const std::string listing =
+      ReadFile(fs::path(ORVANE_SHARED_DIR) / "fixtures/satcodx/turksat42e_v103_sirfi.sdx");
+  server.SetRoute("/sdxpos/0420/a.sdx", {200, listing});
+  server.SetRoute("/sdxpos/0130/c.sdx", {404, "missing"});
+  // Address in columns 1-40 (position 23 characters into it), file name in 42-61, satellite name from 63.
+  auto line = [&](const std::string& position, const std::string& file, const std::string& name) {
+    std::string l(62, ' ');
+    const std::string address =
+        "127.0.0.1:" + std::to_string(server.port()) + "/sdxpos/" + position + "/" + file;
+    l.replace(0, address.size(), address);
+    l.replace(41, file.size(), file);
+    return l + name;
+  };
+  ASSERT_EQ(std::to_string(server.port()).size(), 5u) << "the position sits at a fixed column";
+  std::ofstream("satcodx.imp", std::ios::binary) << "01 40 42 20 63 25\r\n"
+                                                 << line("0420", "a.sdx", "Turksat 3A") << "\r\n"
+                                                 << line("0192", "b.sdx", "Unmarked") << "\r\n"
+                                                 << line("0130", "c.sdx", "Gone") << "\r\n";
+  fs::create_directories("import");
+
+  QStringList captions;
+  QObject::connect(editor, &QWidget::windowTitleChanged, [&](const QString& t) { captions << t; });
+  Drive([](QDialog& d) {
+    auto& select = dynamic_cast<TfrmSelectSatelliteList&>(d);
+    EXPECT_EQ(Rows(select.lbSelectSatelliteList),
+              (QStringList{"Turksat 3A (E 42)", "Unmarked (E 19.2)", "Gone (E 13)"}));
+    select.lbSelectSatelliteList->item(0)->setSelected(true);
+    select.lbSelectSatelliteList->item(2)->setSelected(true);
+    select.Button1->click();
+  });
+  editor->Button2Click();
+  EXPECT_EQ(captions, (QStringList{"Received : 1/2", "Received : 2/2", "satcodx data"}));
+  EXPECT_EQ(ReadFile("import/a.sdx"), listing.substr(0, listing.find('\0')));
+  EXPECT_FALSE(fs::exists("import/b.sdx"));
+  EXPECT_FALSE(fs::exists("import/c.sdx"));  // 404: nothing written, nothing said
+  EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join("; ").toStdString();
+  ASSERT_GT(editor->lbSatelliteNameList->count(), 0);
+  EXPECT_TRUE(editor->lbSatelliteNameList->item(0)->text().startsWith("001 Turksat 3A("));
+
+  // Cancel: nothing marked, nothing fetched or imported, the caption stays.
+  LoadFiveSatellites();
+  captions.clear();
+  Drive([](QDialog& d) { dynamic_cast<TfrmSelectSatelliteList&>(d).Button3->click(); });
+  editor->Button2Click();
+  EXPECT_TRUE(captions.isEmpty());
+  EXPECT_EQ(editor->lbSatelliteNameList->count(), 5);
 }
