@@ -137,6 +137,32 @@ TEST_F(EditorWindow, ComponentsCarryTheirNamesAndTheListsAreFixedPitch) {
     EXPECT_TRUE(QFontInfo(list->font()).fixedPitch());
 }
 
+TEST_F(EditorWindow, RightButtonSelectsRowZeroAndMouseOrKeysMakeARowCurrent) {
+  editor->RefillSatelliteList();
+  editor->lbSatelliteNameListMouseDown(Qt::RightButton, {});  // empty list: nothing at all
+  EXPECT_EQ(editor->lbSatelliteNameList->currentRow(), -1);
+
+  LoadFiveSatellites();
+  editor->lbSatelliteNameList->clearSelection();
+  editor->lbSatelliteNameListMouseDown(Qt::RightButton, {});
+  EXPECT_TRUE(editor->lbSatelliteNameList->item(0)->isSelected());
+
+  editor->lbSatelliteNameList->setCurrentRow(4);
+  editor->lbSatelliteNameListKeyUp();
+  EXPECT_EQ(editor->currentSatellite(), 4);
+  EXPECT_EQ(editor->lbTransponderList->count(), 6);
+  editor->lbTransponderList->setCurrentRow(2);
+  editor->lbTransponderListMouseDown(Qt::LeftButton, {});
+  EXPECT_EQ(editor->currentTransponder(), 2);
+  EXPECT_TRUE(
+      editor->pnStatusInfo->text().startsWith("All Satellites (5), All TPs(20), All define channels(3)"));
+
+  editor->lbTransponderList->clearSelection();
+  editor->lbTransponderListMouseDown(Qt::RightButton, {});
+  EXPECT_TRUE(editor->lbTransponderList->item(0)->isSelected());
+  EXPECT_EQ(editor->currentTransponder(), 2);  // the pop-up does not change the current transponder
+}
+
 TEST_F(EditorWindow, ActivationEmptiesTheClipboardAndImportsTheListingsOnDisk) {
   LoadFiveSatellites();
   editor->CopyAllTPs1Click();
