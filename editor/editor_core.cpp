@@ -53,11 +53,12 @@ void DropInArray(std::array<T, N>& slots, const std::vector<bool>& selected, int
 template <class T, std::size_t N>
 void DeleteInArray(std::array<T, N>& slots, const std::vector<bool>& selected) {
   if (selected.size() > N) return;
+  // Kept rows only move towards the front, so they can be moved in place.
   const std::vector<int> kept = KeptRows(selected);
-  std::vector<T> moved;
-  for (int r : kept) moved.push_back(std::move(slots[static_cast<std::size_t>(r)]));
   std::size_t i = 0;
-  for (; i < moved.size(); ++i) slots[i] = std::move(moved[i]);
+  for (; i < kept.size(); ++i)
+    if (static_cast<std::size_t>(kept[i]) != i)
+      slots[i] = std::move(slots[static_cast<std::size_t>(kept[i])]);
   for (; i < N; ++i) slots[i] = T{};
 }
 
@@ -228,10 +229,12 @@ void DeleteSatellites(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlo
                       const std::vector<bool>& selected) {
   if (selected.size() != rowSlots.size() || rowSlots.empty()) return;
   const std::vector<int> kept = KeptRows(selected);
-  std::vector<DATABASESATELLITEINFO> moved;
-  for (int r : kept) moved.push_back(std::move(db.satellites.at(static_cast<std::size_t>(rowSlots[r]))));
+  auto slot = [&](std::size_t row) -> DATABASESATELLITEINFO& {
+    return db.satellites.at(static_cast<std::size_t>(rowSlots[row]));
+  };
   std::size_t i = 0;
-  for (; i < moved.size(); ++i) db.satellites.at(static_cast<std::size_t>(rowSlots[i])) = std::move(moved[i]);
+  for (; i < kept.size(); ++i)
+    if (static_cast<std::size_t>(kept[i]) != i) slot(i) = std::move(slot(static_cast<std::size_t>(kept[i])));
   // The rows left over become empty, and so does every slot after the last row.
   for (; i < rowSlots.size(); ++i)
     db.satellites.at(static_cast<std::size_t>(rowSlots[i])) = DATABASESATELLITEINFO{};

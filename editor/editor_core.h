@@ -54,13 +54,28 @@ std::vector<int> DropOrder(const std::vector<bool>& selected, int target);
 // The rows that survive a deletion of the selected ones, in order.
 std::vector<int> KeptRows(const std::vector<bool>& selected);
 
-// Puts entry order[i] (old row) at row i; `rows` are pointers to the entries of rows 0..n-1.
+// Puts entry order[i] (old row) at row i; `rows` are pointers to the entries of rows 0..n-1. Works along the
+// cycles of the permutation with one spare entry, so a full satellite list needs no 29 MB copy.
 template <class T>
 void ApplyOrder(const std::vector<T*>& rows, const std::vector<int>& order) {
-  std::vector<T> old;
-  old.reserve(rows.size());
-  for (T* r : rows) old.push_back(std::move(*r));
-  for (std::size_t i = 0; i < rows.size(); ++i) *rows[i] = std::move(old[static_cast<std::size_t>(order[i])]);
+  const std::size_t n = rows.size();
+  if (order.size() != n) return;
+  std::vector<bool> done(n);
+  for (std::size_t start = 0; start < n; ++start) {
+    if (done[start] || static_cast<std::size_t>(order[start]) == start) continue;
+    T spare = std::move(*rows[start]);
+    std::size_t j = start;
+    for (;;) {
+      done[j] = true;
+      const auto k = static_cast<std::size_t>(order[j]);
+      if (k == start) {
+        *rows[j] = std::move(spare);
+        break;
+      }
+      *rows[j] = std::move(*rows[k]);
+      j = k;
+    }
+  }
 }
 
 // Satellites. `rowSlots` maps satellite rows to slots (SatelliteRowSlots).

@@ -59,9 +59,10 @@ void Report(const char* name, int runs, const std::function<void()>& prepare,
     command();
     times.push_back(Ms(start));
   }
+  const double first = times.front();
   std::sort(times.begin(), times.end());
-  std::printf("%-44s median %8.2f ms   max %8.2f ms   (%d runs)\n", name, times[times.size() / 2],
-              times.back(), runs);
+  std::printf("%-40s median %7.2f ms  max %7.2f ms  first %7.2f ms  (%d runs)\n", name,
+              times[times.size() / 2], times.back(), first, runs);
 }
 
 }  // namespace
