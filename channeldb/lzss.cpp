@@ -60,8 +60,9 @@ class TreeEncoder {
 
   // Whether the key is greater than node p in bytes 1..16, which differ.
   bool KeyAbove(const Walk& w, int p) const {
-    const std::uint64_t n1 = LoadBigEndian(&text_[p + 1]);
-    return n1 != w.slot->key[0] ? w.slot->key[0] > n1 : w.slot->key[1] > LoadBigEndian(&text_[p + 9]);
+    using Words = unsigned __int128;  // compared as one number: no branch on which word differs
+    const Words key = (Words{w.slot->key[0]} << 64) | w.slot->key[1];
+    return key > ((Words{LoadBigEndian(&text_[p + 1])} << 64) | LoadBigEndian(&text_[p + 9]));
   }
 
   // Starts the walk of r, whose byte 17 is k3 (passed in, as it may not be stored yet).
@@ -263,29 +264,35 @@ class TreeEncoder {
     child_[d][child_[d][1] == p] = static_cast<std::uint16_t>(q);
   }
 
+  // As in the original coder, but with the cases arranged so that only "two children or not" is a branch
+  // (the cases are as unpredictable as the tree).
   void DeleteNode(int p) {
-    if (dad_[p] == kNil) return;
+    const int d = dad_[p];
+    if (d == kNil) return;
+    const int left = child_[p][0];
+    const int right = child_[p][1];
     int q;
-    if (child_[p][1] == kNil) {
-      q = child_[p][0];
-    } else if (child_[p][0] == kNil) {
-      q = child_[p][1];
-    } else {
-      q = child_[p][0];
+    if (left != kNil && right != kNil) {
+      // p's predecessor q, the rightmost node on its left, takes its place.
+      q = left;
       if (child_[q][1] != kNil) {
         do {
           q = child_[q][1];
         } while (child_[q][1] != kNil);
-        child_[dad_[q]][1] = child_[q][0];
-        dad_[child_[q][0]] = dad_[q];
-        child_[q][0] = child_[p][0];
-        dad_[child_[p][0]] = static_cast<std::uint16_t>(q);
+        const int qDad = dad_[q];
+        const int qLeft = child_[q][0];
+        child_[qDad][1] = static_cast<std::uint16_t>(qLeft);
+        dad_[qLeft] = static_cast<std::uint16_t>(qDad);
+        child_[q][0] = static_cast<std::uint16_t>(left);
+        dad_[left] = static_cast<std::uint16_t>(q);
       }
-      child_[q][1] = child_[p][1];
-      dad_[child_[p][1]] = static_cast<std::uint16_t>(q);
+      child_[q][1] = static_cast<std::uint16_t>(right);
+      dad_[right] = static_cast<std::uint16_t>(q);
+    } else {
+      q = right == kNil ? left : right;  // the only child, or kNil
     }
-    dad_[q] = dad_[p];
-    Relink(p, q);
+    dad_[q] = static_cast<std::uint16_t>(d);
+    child_[d][child_[d][1] == p] = static_cast<std::uint16_t>(q);
     dad_[p] = kNil;
   }
 
