@@ -197,11 +197,13 @@ class Line {
     // The sim's own turnaround: from the last byte it needed to the first byte of its answer.
     turnaround_ += Clock::now() - std::max(lastArrival_, lastSendEnd_);
     std::size_t done = 0;
+    // The whole answer is scheduled from its start, so that a late wake-up does not stretch the rest.
+    const Clock::time_point start = std::max(txClock_, Clock::now());
     while (done < n) {
       const std::size_t part = pace_ ? std::min<std::size_t>(kPaceChunk, n - done) : n - done;
       if (pace_) {
         // A chunk reaches the PC once its last byte has crossed the line.
-        txClock_ = std::max(txClock_, Clock::now()) + ByteTime(part);
+        txClock_ = start + ByteTime(done + part);
         std::this_thread::sleep_until(txClock_);
       }
       WriteAll(data + done, part);
