@@ -19,6 +19,7 @@
 #include "editor/EditTransponderInfo.h"
 #include "editor/SelectDownSatelliteList.h"
 #include "editor/database_files.h"
+#include "editor/editor_core.h"
 #include "editor/list_box.h"
 #include "editor/tests/qt_app.h"
 #include "ui/program_data.h"
@@ -205,6 +206,43 @@ TEST_F(EditorWindow, ActivationEmptiesTheClipboardAndImportsTheListingsOnDisk) {
   EXPECT_EQ(editor->lbTransponderList->count(), 0);
   EXPECT_EQ(ListedSatelliteCount(db()), 0);
   editor->hide();
+}
+
+TEST_F(EditorWindow, AnImportFailingPartWayLeavesTheListsShowingTheModel) {
+  // Two listings; the second exists but cannot be read (reading /proc/self/mem at offset 0 fails).
+  auto line = [](const std::string& file, const std::string& name) {
+    std::string l(62, ' ');
+    l.replace(0, 30, "127.0.0.1:18123/sdxpos/0420/" + file.substr(0, 2));
+    l.replace(41, file.size(), file);
+    return l + name;
+  };
+  std::ofstream("satcodx.imp", std::ios::binary) << "01 40 42 20 63 25\r\n"
+                                                 << line("good.sdx", "Good") << "\r\n"
+                                                 << line("bad.sdx", "Bad") << "\r\n";
+  fs::create_directories("import");
+  fs::create_symlink("/proc/self/mem", "import/bad.sdx");
+  fs::copy_file(fs::path(ORVANE_SHARED_DIR) / "fixtures/satcodx/turksat42e_v103_sirfi.sdx",
+                "import/good.sdx");
+  LoadFiveSatellites();
+  editor->Button1Click();
+  ASSERT_EQ(prompts.Messages().size(), 1);
+  EXPECT_EQ(prompts.log[0].kind, orvane::ui::MessageKind::Error);
+  const int listed = ListedSatelliteCount(db());
+  ASSERT_GT(listed, 0);
+  EXPECT_EQ(editor->lbSatelliteNameList->count(), listed);
+  EXPECT_TRUE(editor->lbSatelliteNameList->item(0)->text().startsWith("001 Good("));
+  EXPECT_EQ(editor->lbTransponderList->count(), orvane::editor::TransponderRowCount(db().satellites[0]));
+  EXPECT_EQ(editor->windowTitle(), "None");  // the caption is set only by an import that ends
+}
+
+TEST_F(EditorWindow, AFileThatCannotBeReadOpensAsTheDefaultsWithoutAMessage) {
+  prompts.files.push_back(QStringLiteral("no-such-file.tpd"));
+  editor->Open1Click();
+  EXPECT_TRUE(prompts.Messages().isEmpty());
+  EXPECT_GT(editor->lbSatelliteNameList->count(), 100);
+  EXPECT_EQ(editor->lbSatelliteNameList->count(), static_cast<int>(editor->satelliteRowSlots().size()));
+  EXPECT_GT(editor->lbTransponderList->count(), 0);
+  EXPECT_EQ(editor->windowTitle(), "no-such-file.tpd");
 }
 
 TEST_F(EditorWindow, OpenRefillsTheThreeLists) {
