@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -59,6 +61,7 @@ struct Options {
   std::string hangupAt;
   bool pace = false;
   int sessions = 0;  // 0: serve until killed
+  bool exitWithParent = false;
 };
 
 void Say(const char* fmt, ...) {
@@ -76,6 +79,7 @@ void Usage() {
                "Plays the receiver on a pseudo-terminal; prints 'pty PATH' first.\n"
                "  --link PATH             also make PATH a symbolic link to the pty\n"
                "  --pace                  pace both directions at 115200 bit/s 8N1 (11,520 bytes/s)\n"
+               "  --exit-with-parent      end when the program that started it ends (for tests)\n"
                "  --sessions N            end after N transfers (default: serve until killed)\n"
                "  --save FILE             save each received image (as received, L bytes)\n"
                "  --data FILE             data area served to downloads (default: a generated pattern)\n"
@@ -157,6 +161,8 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       o.hangupAt = next();
     else if (a == "--pace")
       o.pace = true;
+    else if (a == "--exit-with-parent")
+      o.exitWithParent = true;
     else if (a == "--sessions")
       o.sessions = std::atoi(next().c_str());
     else if (a == "--help" || a == "-h") {
@@ -531,6 +537,10 @@ class Receiver {
 int main(int argc, char** argv) {
   Options o;
   if (!ParseArgs(argc, argv, o)) return 2;
+  if (o.exitWithParent) {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() == 1) return 0;  // the parent is already gone
+  }
   int master = -1, slave = -1;
   char name[256] = {};
   if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {

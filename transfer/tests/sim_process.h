@@ -28,7 +28,8 @@ class SimProcess {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<std::string> all{program};
+    // A test that dies (a sanitizer stop) takes its simulator with it.
+    std::vector<std::string> all{program, "--exit-with-parent"};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : all) argv.push_back(a.data());
