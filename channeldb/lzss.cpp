@@ -15,7 +15,8 @@ namespace {
 // The tree, and so the matches found, are those of the classic coder; what differs is how the walks are run.
 // A walk is latency-bound (each step waits for the node's bytes and a compare), so two walks are run side by
 // side where the original order allows it, and the match is not tracked during a walk: the walk notes its
-// path, and the match is worked out from it afterwards, only for the positions where a token starts.
+// path, and the match is worked out from it afterwards, only for the positions where a token starts. On input
+// with few distinct byte pairs, walks start below the nodes that share only the first byte with the key.
 class TreeEncoder {
  public:
   void Run(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& out);
@@ -47,6 +48,7 @@ class TreeEncoder {
     int depth;
     bool equal;       // p agrees with the key in bytes 1..16
     std::uint8_t k3;  // key byte 17
+    int prefix;       // the key's first two bytes
   };
 
   // Number of leading bytes (1..F) the strings at a and b share; byte 0 is taken as equal, as in a tree walk.
@@ -72,8 +74,12 @@ class TreeEncoder {
     w.slot->key[1] = LoadBigEndian(&text_[r + 9]);
     w.slot->r = r;
     w.r = r;
+    // Nodes above the topmost one sharing the key's first two bytes share just one byte with it: they neither
+    // give the match (one agreeing byte is a literal) nor change where the key ends up, so the walk starts
+    // from there if there is one.
+    w.prefix = Prefix(r);
     w.p = N + 1 + text_[r];
-    w.next = child_[w.p][1];
+    w.next = useTop_ && top_[w.prefix] != kNil ? top_[w.prefix] : child_[w.p][1];
     w.depth = 0;
     w.equal = false;
     w.k3 = k3;
@@ -202,6 +208,7 @@ class TreeEncoder {
         const std::uint8_t n3 = text_[w.p + 17];
         if (w.k3 == n3) {
           ReplaceNode(w.p, w.r);
+          if (useTop_ && top_[w.prefix] == w.p) top_[w.prefix] = static_cast<std::uint16_t>(w.r);
           break;
         }
         const int dir = w.k3 > n3;
@@ -217,6 +224,8 @@ class TreeEncoder {
       }
       Descend(w);
     }
+    // A new leaf is the topmost node of its two-byte prefix only if it is the first one.
+    if (useTop_ && top_[w.prefix] == kNil) top_[w.prefix] = static_cast<std::uint16_t>(w.r);
     w.slot->depth = w.depth;
   }
 
@@ -264,11 +273,27 @@ class TreeEncoder {
     child_[d][child_[d][1] == p] = static_cast<std::uint16_t>(q);
   }
 
+  int Prefix(int p) const {
+    return text_[p] << 8 | text_[p + 1];
+  }
+
+  // The topmost node of the given two-byte prefix in the subtree at v (descending toward the prefix).
+  int FindTop(int prefix, int v) const {
+    while (v != kNil) {
+      const int here = Prefix(v);
+      if (here == prefix) break;
+      v = child_[v][here < prefix];
+    }
+    return v;
+  }
+
   // As in the original coder, but with the cases arranged so that only "two children or not" is a branch
-  // (the cases are as unpredictable as the tree).
+  // (the cases are as unpredictable as the tree). Keeps top_ right: all nodes of a prefix lie under its
+  // topmost one, and the nodes of a prefix form one run in the tree's order.
   void DeleteNode(int p) {
     const int d = dad_[p];
     if (d == kNil) return;
+    const int prefix = useTop_ ? Prefix(p) : 0;
     const int left = child_[p][0];
     const int right = child_[p][1];
     int q;
@@ -279,6 +304,18 @@ class TreeEncoder {
         do {
           q = child_[q][1];
         } while (child_[q][1] != kNil);
+        // q moves above the nodes on the way down to it: if the topmost node of q's prefix was one of
+        // them, q is now.
+        const int qPrefix = Prefix(q);
+        const int qTop = top_[qPrefix];
+        if (useTop_ && qPrefix != prefix && qTop != q && qTop != kNil) {
+          for (int v = left; v != q; v = child_[v][1]) {
+            if (v == qTop) {
+              top_[qPrefix] = static_cast<std::uint16_t>(q);
+              break;
+            }
+          }
+        }
         const int qDad = dad_[q];
         const int qLeft = child_[q][0];
         child_[qDad][1] = static_cast<std::uint16_t>(qLeft);
@@ -294,6 +331,8 @@ class TreeEncoder {
     dad_[q] = static_cast<std::uint16_t>(d);
     child_[d][child_[d][1] == p] = static_cast<std::uint16_t>(q);
     dad_[p] = kNil;
+    // The rest of p's prefix lies under the node now in p's place.
+    if (useTop_ && top_[prefix] == p) top_[prefix] = static_cast<std::uint16_t>(FindTop(prefix, q));
   }
 
   // Drops the oldest string s and stores the new byte c in its place (and in the mirror).
@@ -314,11 +353,18 @@ class TreeEncoder {
   std::uint16_t child_[N + 257][2];
   std::uint16_t dad_[N + 1];
   Slot slots_[2];
+  // The topmost node of each two-byte prefix, kNil if there is none. Kept only where it pays (useTop_): on
+  // input with few distinct byte pairs. On varied input it costs more than it saves, as its upkeep takes
+  // room in the first-level cache that the walks need.
+  static constexpr std::size_t kPrefixes = 1 << 16;
+  std::uint16_t top_[kPrefixes];
+  bool useTop_ = false;
   int matchPosition_ = 0;
   int matchLength_ = 0;
 };
 
-void TreeEncoder::Run(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& out) {
+__attribute__((flatten)) void TreeEncoder::Run(std::span<const std::uint8_t> input,
+                                               std::vector<std::uint8_t>& out) {
   static_assert(offsetof(TreeEncoder, text_) == 0);
   out.clear();
   if (input.empty()) return;
@@ -326,6 +372,18 @@ void TreeEncoder::Run(std::span<const std::uint8_t> input, std::vector<std::uint
   std::memset(text_, 0, sizeof text_);
   for (auto& c : child_) c[0] = c[1] = kNil;
   std::fill(std::begin(dad_), std::end(dad_), kNil);
+  // Byte pairs in the first 64 KiB, counted in top_ before it is set up.
+  constexpr std::size_t kSample = 1 << 16;
+  constexpr int kFewPairs = 1024;
+  std::fill(std::begin(top_), std::end(top_), 0);
+  int pairs = 0;
+  for (std::size_t i = 1; i < std::min(input.size(), kSample); ++i) {
+    std::uint16_t& seen = top_[input[i - 1] << 8 | input[i]];
+    pairs += !seen;
+    seen = 1;
+  }
+  useTop_ = pairs <= kFewPairs;
+  std::fill(std::begin(top_), std::end(top_), kNil);
 
   std::uint8_t code[17];
   int codePtr = 1;
@@ -410,7 +468,7 @@ void TreeEncoder::Run(std::span<const std::uint8_t> input, std::vector<std::uint
 }  // namespace
 
 void Encode(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& out) {
-  // About 25 KB of state: on the heap, so that callers on small thread stacks are safe.
+  // About 180 KB of state: on the heap, so that callers on small thread stacks are safe.
   auto encoder = std::make_unique<TreeEncoder>();
   encoder->Run(input, out);
 }
