@@ -36,7 +36,6 @@ class TreeEncoder {
   // the last two insertions: a token may start at either.
   struct Slot {
     std::uint64_t key[2];  // bytes 1..8 and 9..16 of the inserted string, big-endian
-    int r;
     int depth;
     std::uint16_t path[N];  // nodes met, top first
   };
@@ -72,7 +71,6 @@ class TreeEncoder {
     w.slot = &slots_[r & 1];
     w.slot->key[0] = LoadBigEndian(&text_[r + 1]);
     w.slot->key[1] = LoadBigEndian(&text_[r + 9]);
-    w.slot->r = r;
     w.r = r;
     // Nodes above the topmost one sharing the key's first two bytes share just one byte with it: they neither
     // give the match (one agreeing byte is a literal) nor change where the key ends up, so the walk starts
