@@ -119,6 +119,13 @@ struct TComm32::Threads {
     return ::poll(&p, 1, 0) > 0;
   }
 
+  // Output is purged only when something is still waiting to go out (a cancel in the middle of a block).
+  // Bytes that have already left belong to the far end: on a pty, a purge would take them back out of the
+  // far end's input, so a last token written just before closing would be lost.
+  void PurgeOutputIfPending() {
+    if (queuedBytes > 0 || OutputQueued(port) > 0) PurgeOutput(port);
+  }
+
   void ReaderBody();
   void WriterBody();
   bool WriteBlock(const std::vector<std::uint8_t>& block);
@@ -252,7 +259,7 @@ void TComm32::Threads::WriterBody() {
     if (!written) break;
   }
   writerAlive = false;
-  PurgeOutput(port);
+  PurgeOutputIfPending();
 }
 
 TComm32::TComm32(QObject* owner) : QObject(owner) {
@@ -371,7 +378,7 @@ void TComm32::ClosePort() {
     (void)!::write(threads_->stopFd, &one, sizeof one);
     PurgeInput(portHandle_);
     if (threads_->reader.joinable()) threads_->reader.join();
-    PurgeOutput(portHandle_);
+    threads_->PurgeOutputIfPending();
     if (threads_->writer.joinable()) threads_->writer.join();
     threads_.reset();
   }
