@@ -239,6 +239,19 @@ TEST(TransferStore, ReceiveHandlerLogsLinesSplitAtLineFeeds) {
   EXPECT_EQ(host.log, (std::vector<std::string>{"0: [ab]"}));
 }
 
+TEST(TransferStore, DownloadStoreNeverGrowsPastItsEnd) {
+  NoPortHost host;
+  TransferSession s(host, Direction::Download);
+  s.Reset();
+  s.SetReceivingPackets(true);
+  const std::string chunk(65535, 'd');
+  for (std::size_t fed = 0; fed < kLinearStoreSize + 3 * chunk.size(); fed += chunk.size()) Feed(s, chunk);
+  EXPECT_EQ(s.ReceivedCount(), kLinearStoreSize);
+  // The handler's error is shown once per transfer, not once per block.
+  EXPECT_EQ(host.messages, (std::vector<std::string>{kMsgDownloadHandlerError}));
+  EXPECT_EQ(std::string(kMsgDownloadHandlerError), "Serial  에러가 발생하였습니다. ");
+}
+
 TEST(TransferStore, WireFormats) {
   std::vector<std::uint8_t> ff(3500, 0xFF);
   EXPECT_EQ(TransferSession::PacketChecksum(ff), 2500);
