@@ -3,6 +3,7 @@
 // efficiency = line time / (wall - prescribed sleeps - turnaround). 1.0 means the PC adds nothing.
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -128,6 +129,29 @@ int main(int argc, char** argv) {
     return s.Upload(std::span<const std::uint8_t>(send.data(), static_cast<std::size_t>(length)), k2M,
                     "01A3");
   });
+
+  // Cancel while waiting for the receiver (during the scan for BOAA): how long until the transfer returns.
+  {
+    orvane::testing::SimProcess sim({"--silent-from", "ready"});
+    ::setenv("ORVANE_COM1", sim.path().c_str(), 1);
+    TComm32 comm;
+    QuietHost host(comm);
+    TransferSession session(host, Direction::Upload);
+    comm.OnReceiveData = [&](const std::uint8_t* b, std::uint16_t n) { session.ReceiveData(b, n); };
+    if (comm.OpenPort()) {
+      QElapsedTimer sinceCancel;
+      QTimer::singleShot(700, [&] {
+        sinceCancel.start();
+        session.RequestCancel();
+        comm.ClosePort();
+      });
+      session.Reset();
+      session.Upload(db, k2T);
+      std::printf("cancel during the scan for BOAA: transfer returned %.2f ms after the click\n",
+                  sinceCancel.nsecsElapsed() / 1e6);
+    }
+    comm.ClosePort();
+  }
 
   std::vector<std::uint8_t> area(kDataAreaImageSize);
   Measure("download UPD2 262,144 bytes", Direction::Download,
