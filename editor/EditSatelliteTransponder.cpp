@@ -117,7 +117,7 @@ TfrmEditSatTP::TfrmEditSatTP(QWidget* parent)
   Button3 = button("Button3", "Update channel data", 2, &TfrmEditSatTP::Button3Click);
 
   // The three lists with their caption panels.
-  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  const QFont fixed = FixedPitchFont();
   auto list = [this, &fixed](const char* name, int left, int width) {
     auto* l = new OrvaneListBox(this);
     l->setObjectName(QString::fromLatin1(name));

@@ -1,4 +1,5 @@
 #include "editor/SelectDownSatelliteList.h"
+#include "editor/list_box.h"
 
 #include <QFontDatabase>
 #include <QLabel>
@@ -39,7 +40,7 @@ TfrmSelectSatelliteList::TfrmSelectSatelliteList(QWidget* parent) : QDialog(pare
   lbSelectSatelliteList = new QListWidget(this);
   lbSelectSatelliteList->setObjectName(QStringLiteral("lbSelectSatelliteList"));
   lbSelectSatelliteList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  lbSelectSatelliteList->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  lbSelectSatelliteList->setFont(FixedPitchFont());
   lbSelectSatelliteList->setGeometry(kMargin, listTop, kWidth - 2 * kMargin, buttonTop - kMargin - listTop);
 
   lbHideSelectSatelliteList = new QListWidget(this);

@@ -1,6 +1,8 @@
 #include "editor/list_box.h"
 
 #include <QDrag>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -68,4 +70,19 @@ void OrvaneListBox::dragMoveEvent(QDragMoveEvent* event) {
 void OrvaneListBox::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   emit DragDrop(RowAt(event->position().toPoint()));
+}
+
+QFont FixedPitchFont() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (QFontInfo(font).fixedPitch()) return font;
+  // Some monospaced families are not marked as such for the font system (it then lays them out as
+  // proportional); prefer one it knows to be fixed-pitch.
+  for (const QString& family : QFontDatabase::families()) {
+    if (!QFontDatabase::isFixedPitch(family)) continue;
+    QFont candidate(family, font.pointSize());
+    if (QFontInfo(candidate).fixedPitch()) return candidate;
+  }
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  return font;
 }

@@ -2,6 +2,7 @@
 // the right button does not change the selection, and dragging is started by a menu command, not the mouse.
 #pragma once
 
+#include <QFont>
 #include <QListWidget>
 
 class OrvaneListBox : public QListWidget {
@@ -28,3 +29,7 @@ class OrvaneListBox : public QListWidget {
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 };
+
+// A font whose characters all have one width, so that the padded number fields of the rows line up. The
+// desktop's fixed font when the font system confirms it is fixed-pitch, else the first installed family that is.
+QFont FixedPitchFont();

@@ -231,6 +231,22 @@ void TransferSession::SendPackets(std::span<const std::uint8_t> image, bool& can
   host_.Pump();
 }
 
+std::optional<Outcome> TransferSession::ExpectToken(std::string_view expected, std::string_view alternative) {
+  auto token = ReadToken();
+  if (!token) return Outcome::Cancelled;
+  if (*token == expected || (!alternative.empty() && *token == alternative)) return std::nullopt;
+  host_.ShowMessage(kMsgInvalidProtocol);
+  return Outcome::ProtocolError;
+}
+
+std::optional<Outcome> TransferSession::Greet(std::string_view answer, std::string_view confirmation) {
+  echoOn_ = true;
+  if (!ScanForToken(answer)) return Outcome::Cancelled;
+  SendToken(confirmation);
+  Sleep(kTokenSleepMs);
+  return ExpectToken(kSTPG, kSTDA);
+}
+
 Outcome TransferSession::Upload(std::span<const std::uint8_t> image, std::string_view programToken,
                                 std::string_view imageVersion) {
   host_.ShowWaiting(kMsgWaitingB00B);
@@ -240,27 +256,13 @@ Outcome TransferSession::Upload(std::span<const std::uint8_t> image, std::string
   Sleep(kTokenSleepMs);
   SendToken(kBOOB);
   Sleep(kTokenSleepMs);
-  echoOn_ = true;
-  if (!ScanForToken(kBOAA)) return Outcome::Cancelled;
-  SendToken(kONON);
-  Sleep(kTokenSleepMs);
-  auto state = ReadToken();
-  if (!state) return Outcome::Cancelled;
-  if (*state != kSTPG && *state != kSTDA) {
-    host_.ShowMessage(kMsgInvalidProtocol);
-    return Outcome::ProtocolError;
-  }
+  if (auto ended = Greet(kBOAA, kONON)) return *ended;
   SendToken(programToken);
   if (!imageVersion.empty()) {
     Sleep(kVersionSleepMs);
     SendToken(imageVersion);
   }
-  auto ready = ReadToken();
-  if (!ready) return Outcome::Cancelled;
-  if (*ready != kREDY) {
-    host_.ShowMessage(kMsgInvalidProtocol);
-    return Outcome::ProtocolError;
-  }
+  if (auto ended = ExpectToken(kREDY)) return *ended;
   SendNumber(static_cast<std::uint32_t>(image.size()));
   if (cancelRequested_) return Outcome::Cancelled;
   Sleep(kTokenSleepMs);
@@ -339,23 +341,9 @@ Outcome TransferSession::Download(std::string_view programToken, std::span<std::
     SendToken(kC0FF);
     Sleep(kTokenSleepMs);
   }
-  echoOn_ = true;
-  if (!ScanForToken(kBABO)) return Outcome::Cancelled;
-  SendToken(kNONO);
-  Sleep(kTokenSleepMs);
-  auto state = ReadToken();
-  if (!state) return Outcome::Cancelled;
-  if (*state != kSTPG && *state != kSTDA) {
-    host_.ShowMessage(kMsgInvalidProtocol);
-    return Outcome::ProtocolError;
-  }
+  if (auto ended = Greet(kBABO, kNONO)) return *ended;
   SendToken(programToken);
-  auto ready = ReadToken();
-  if (!ready) return Outcome::Cancelled;
-  if (*ready != kREDY) {
-    host_.ShowMessage(kMsgInvalidProtocol);
-    return Outcome::ProtocolError;
-  }
+  if (auto ended = ExpectToken(kREDY)) return *ended;
   if (!ReceivePackets(image, size)) return Outcome::Cancelled;
   const std::uint32_t computed = ImageChecksum(image.first(std::min<std::size_t>(size, image.size())));
   Sleep(kTokenSleepMs);

@@ -129,6 +129,12 @@ class TransferSession {
   std::optional<std::string> ReadToken();
   std::optional<std::uint32_t> ReadNumber();
   std::optional<std::string> ReadFinalToken();
+  // Reads a token: nullopt when it is `expected` (or `alternative`), else how the transfer ends (cancelled,
+  // or "Invalid Protocolo" shown).
+  std::optional<Outcome> ExpectToken(std::string_view expected, std::string_view alternative = {});
+  // The wake-up's end, shared by both directions: wait for the receiver's `answer`, send `confirmation`, and
+  // check the state it reports. nullopt: go on.
+  std::optional<Outcome> Greet(std::string_view answer, std::string_view confirmation);
 
   // Sends `image` with `programToken` (and `imageVersion` after it when not empty).
   Outcome Upload(std::span<const std::uint8_t> image, std::string_view programToken,
