@@ -163,18 +163,7 @@ TEST_F(DownloadTest, ListingsAreCutAsFetchedAndBadRowsArePassedOver) {
   WriteServed("sat1.sdx", Listing({At(Ku("11700"), "0110")}) + std::string(1, '\0') + Listing({Ku("11800")}));
 
   // Row 2's server is gone; row 3's file name would leave ./import/.
-  int closedPort;
-  {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    closedPort = ntohs(a.sin_port);
-    ::close(fd);
-  }
+  const int closedPort = orvane::testing::ClosedPort();
   const auto lines = [&] {
     std::vector<std::string> l;
     l.push_back(IndexLine(server_.BaseAddress(), "0100", "sat0.sdx", "Sat 0"));

@@ -22,6 +22,19 @@
 
 namespace orvane::testing {
 
+// A port on 127.0.0.1 with nobody listening.
+inline int ClosedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  socklen_t len = sizeof a;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  ::close(fd);
+  return ntohs(a.sin_port);
+}
+
 class LocalHttpServer {
  public:
   enum class Behaviour { kAnswer, kSilent, kCloseAtOnce, kCutBody, kDrip };

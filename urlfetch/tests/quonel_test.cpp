@@ -19,6 +19,7 @@ extern "C" int16_t quonel_fetch_from_c(const char* url, int32_t* size, int32_t* 
 
 namespace {
 
+using orvane::testing::ClosedPort;
 using orvane::testing::LocalHttpServer;
 using Behaviour = LocalHttpServer::Behaviour;
 
@@ -43,18 +44,6 @@ struct Call {
   std::string Text() const { return std::string(buffer.get()); }
 };
 
-// A port on 127.0.0.1 with nobody listening.
-int ClosedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  ::close(fd);
-  return ntohs(a.sin_port);
-}
 
 class OpenUrlTest : public ::testing::Test {
  protected:
