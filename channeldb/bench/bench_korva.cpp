@@ -57,7 +57,9 @@ std::unique_ptr<DATABASESATELLITETABLE> FullDatabase() {
     auto& sat = db.satellites[s];
     sat.name = "Satellite number " + std::to_string(s);
     sat.eastPosition = static_cast<std::uint32_t>(10 + s * 23);
-    for (int t = 0; t < kTransponderSlots && tps < kMaxStoredTransponders && t < 26; ++t, ++tps) {
+    // 3999 transponders in all: 26 on the first 99 satellites, 25 on the others.
+    const int count = s < 99 ? 26 : 25;
+    for (int t = 0; t < count; ++t, ++tps) {
       auto& tp = sat.transponders[t];
       tp.frequency = 10700 + t * 37 + s;
       tp.symbolRate = (t % 3 == 0) ? 27500 : 22000 + s;
