@@ -247,6 +247,23 @@ std::optional<Outcome> TransferSession::Greet(std::string_view answer, std::stri
   return ExpectToken(kSTPG, kSTDA);
 }
 
+std::optional<bool> TransferSession::ChecksumAgrees(std::uint32_t computed) {
+  Sleep(kTokenSleepMs);
+  auto received = ReadNumber();
+  if (!received) return std::nullopt;
+  char line[80];
+  std::snprintf(line, sizeof line, "COMPARE CHECKSUM : [%X] [%X]", *received, computed);
+  host_.Log(line);
+  return *received == computed;
+}
+
+Outcome TransferSession::ChecksumFailure(const char* checksumMessage, const char* failureMessage) {
+  host_.ShowMessage(checksumMessage);
+  SendToken(kERR);
+  host_.ShowMessage(failureMessage);
+  return Outcome::Failure;
+}
+
 Outcome TransferSession::Upload(std::span<const std::uint8_t> image, std::string_view programToken,
                                 std::string_view imageVersion) {
   host_.ShowWaiting(kMsgWaitingB00B);
@@ -275,14 +292,9 @@ Outcome TransferSession::Upload(std::span<const std::uint8_t> image, std::string
   SendPackets(image, cancelled);
   if (cancelled) return Outcome::Cancelled;
 
-  Sleep(kTokenSleepMs);
-  const std::uint32_t computed = ImageChecksum(image);
-  auto received = ReadNumber();
-  if (!received) return Outcome::Cancelled;
-  char line[80];
-  std::snprintf(line, sizeof line, "COMPARE CHECKSUM : [%X] [%X]", *received, computed);
-  host_.Log(line);
-  if (*received == computed) {
+  const auto agrees = ChecksumAgrees(ImageChecksum(image));
+  if (!agrees) return Outcome::Cancelled;
+  if (*agrees) {
     SendToken(kEND);
     Sleep(kTokenSleepMs);
     auto last = ReadFinalToken();
@@ -295,10 +307,7 @@ Outcome TransferSession::Upload(std::span<const std::uint8_t> image, std::string
     host_.ShowMessage(kMsgUploadFailure);
     return Outcome::Failure;
   }
-  host_.ShowMessage(kMsgUploadChecksum);
-  SendToken(kERR);
-  host_.ShowMessage(kMsgUploadFailure);
-  return Outcome::Failure;
+  return ChecksumFailure(kMsgUploadChecksum, kMsgUploadFailure);
 }
 
 bool TransferSession::ReceivePackets(std::span<std::uint8_t> image, std::uint32_t size) {
@@ -345,22 +354,14 @@ Outcome TransferSession::Download(std::string_view programToken, std::span<std::
   SendToken(programToken);
   if (auto ended = ExpectToken(kREDY)) return *ended;
   if (!ReceivePackets(image, size)) return Outcome::Cancelled;
-  const std::uint32_t computed = ImageChecksum(image.first(std::min<std::size_t>(size, image.size())));
-  Sleep(kTokenSleepMs);
-  auto received = ReadNumber();
-  if (!received) return Outcome::Cancelled;
-  char line[80];
-  std::snprintf(line, sizeof line, "COMPARE CHECKSUM : [%X] [%X]", *received, computed);
-  host_.Log(line);
-  if (*received == computed) {
+  const auto agrees = ChecksumAgrees(ImageChecksum(image.first(std::min<std::size_t>(size, image.size()))));
+  if (!agrees) return Outcome::Cancelled;
+  if (*agrees) {
     if (complete) complete();
     host_.ShowMessage(kMsgSuccess);
     return Outcome::Success;
   }
-  host_.ShowMessage(kMsgDownloadChecksum);
-  SendToken(kERR);
-  host_.ShowMessage(kMsgDownloadFailure);
-  return Outcome::Failure;
+  return ChecksumFailure(kMsgDownloadChecksum, kMsgDownloadFailure);
 }
 
 }  // namespace orvane::transfer

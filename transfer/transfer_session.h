@@ -135,6 +135,10 @@ class TransferSession {
   // The wake-up's end, shared by both directions: wait for the receiver's `answer`, send `confirmation`, and
   // check the state it reports. nullopt: go on.
   std::optional<Outcome> Greet(std::string_view answer, std::string_view confirmation);
+  // After the packets: reads the receiver's image checksum and logs it beside `computed`. nullopt: cancelled.
+  std::optional<bool> ChecksumAgrees(std::uint32_t computed);
+  // A wrong image checksum: the two messages, with "ERR " to the receiver between them.
+  Outcome ChecksumFailure(const char* checksumMessage, const char* failureMessage);
 
   // Sends `image` with `programToken` (and `imageVersion` after it when not empty).
   Outcome Upload(std::span<const std::uint8_t> image, std::string_view programToken,
