@@ -1,5 +1,7 @@
 #include "shell/encoder_parameter_file.h"
 
+#include "common/windows_dir.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,18 +72,18 @@ TEST(EncoderParameterFile, WindowsDirectoryStandIn) {
   TempDir dir;
   const fs::path nested = dir.path / "a" / "b";
   ::setenv("ORVANE_WINDIR", nested.c_str(), 1);
-  EXPECT_EQ(enc::WindowsDirectory(), nested.string());
+  EXPECT_EQ(orvane::platform::WindowsDirectory(), nested.string());
   EXPECT_TRUE(fs::is_directory(nested));
   EXPECT_EQ(enc::ParameterFilePath(), (nested / "orbelimg.dat").string());
 
   ::unsetenv("ORVANE_WINDIR");
   ::setenv("XDG_CONFIG_HOME", dir.path.c_str(), 1);
-  EXPECT_EQ(enc::WindowsDirectory(), (dir.path / "orvane").string());
+  EXPECT_EQ(orvane::platform::WindowsDirectory(), (dir.path / "orvane").string());
 
   // A directory that cannot be made is an error with the system's reason, not a silent success.
   std::ofstream(dir.path / "file") << "x";
   ::setenv("ORVANE_WINDIR", (dir.path / "file" / "sub").c_str(), 1);
-  EXPECT_THROW(enc::WindowsDirectory(), std::system_error);
+  EXPECT_THROW(orvane::platform::WindowsDirectory(), std::system_error);
   ::unsetenv("ORVANE_WINDIR");
   ::unsetenv("XDG_CONFIG_HOME");
 }
@@ -91,9 +93,9 @@ TEST(EncoderParameterFile, AFailedWriteThrowsAndLeavesNoTemporary) {
   // The target is a folder: the rename fails after the temporary was written.
   fs::create_directory(dir.path / "orbelimg.dat");
   EXPECT_THROW(enc::WriteParameterFile((dir.path / "orbelimg.dat").string(), enc::kParameterLines),
-               std::system_error);
+               orvane::files::FileError);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
   // No folder at all.
   EXPECT_THROW(enc::WriteParameterFile((dir.path / "none" / "orbelimg.dat").string(), enc::kParameterLines),
-               std::system_error);
+               orvane::files::FileError);
 }

@@ -1,16 +1,11 @@
-#include "shell/encoder_parameter_file.h"
+#include "pictures/mpegenc/parameter_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <filesystem>
-#include <system_error>
+#include "common/windows_dir.h"
 
 namespace orvane::encoder {
 
+// Character for character as the encoder expects them (line 8 has eight blanks after its number, the other
+// one-digit lines nine; line 4 ends in a blank).
 const std::array<std::string_view, kParameterLineCount> kParameterLines = {
     "MPEG-2 Test Sequence, 25 frames/sec",
     "RADIO%d    /* name of source files */",
@@ -69,63 +64,15 @@ const std::array<std::string_view, kParameterLineCount> kParameterLines = {
     "1 1 3  3  /* B2: back_hor_f_code back_vert_f_code search_width/height */",
 };
 
-namespace {
-[[noreturn]] void Fail(const std::string& what) {
-  throw std::system_error(errno, std::generic_category(), what);
-}
-}  // namespace
+std::string ParameterFilePath() { return platform::WindowsDirectory() + "/" + std::string(kParameterFileName); }
 
-std::string WindowsDirectory() {
-  std::filesystem::path dir;
-  if (const char* w = std::getenv("ORVANE_WINDIR"); w && *w) {
-    dir = w;
-  } else if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) {
-    dir = std::filesystem::path(x) / "orvane";
-  } else {
-    const char* home = std::getenv("HOME");
-    dir = std::filesystem::path(home && *home ? home : ".") / ".config" / "orvane";
+std::string ParameterFileText() {
+  std::string text;
+  for (const auto line : kParameterLines) {
+    text.append(line);
+    text.append(kLineEnd);
   }
-  std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
-  if (ec) throw std::system_error(ec, dir.string());
-  return dir.string();
-}
-
-std::string ParameterFilePath() {
-  return WindowsDirectory() + "/" + std::string(kParameterFileName);
-}
-
-void WriteFileWhole(const std::string& path, std::string_view content) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) Fail(path);
-  std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int e = errno;
-      ::close(fd);
-      ::unlink(temp.c_str());
-      errno = e;
-      Fail(path);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  // mkstemp creates the file for its owner only; the parameter file is an ordinary file.
-  ::fchmod(fd, 0644);
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    const int e = errno;
-    ::unlink(temp.c_str());
-    errno = e;
-    Fail(path);
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    const int e = errno;
-    ::unlink(temp.c_str());
-    errno = e;
-    Fail(path);
-  }
+  return text;
 }
 
 }  // namespace orvane::encoder
