@@ -2,8 +2,6 @@
 // progress go to stderr; the exit status is 0 only when the transfer ended with "Success".
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "common/file_io.h"
 #include "serial/Comm32.h"
 #include "transfer/qt_transfer_host.h"
 #include "transfer/software_image.h"
@@ -37,6 +36,19 @@ struct Common {
   std::vector<std::string> rest;
 };
 
+bool AsksForHelp(const std::vector<std::string>& args) {
+  return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
+}
+
+// A whole number of at least 0; false when `text` is none.
+bool ParseCount(const std::string& text, int& out) {
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end || v < 0 || v > 1000000) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
 // Takes the options both commands share; false on a malformed one.
 bool ParseCommon(const std::vector<std::string>& args, Common& c, std::vector<std::string>& other) {
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -50,11 +62,7 @@ bool ParseCommon(const std::vector<std::string>& args, Common& c, std::vector<st
     if (a == "--port") {
       if (!value(c.port)) return false;
     } else if (a == "--timeout") {
-      if (!value(v)) return false;
-      char* end = nullptr;
-      const long t = std::strtol(v.c_str(), &end, 10);
-      if (v.empty() || *end || t < 0) return false;
-      c.timeoutSeconds = static_cast<int>(t);
+      if (!value(v) || !ParseCount(v, c.timeoutSeconds)) return false;
     } else if (a == "--verbose" || a == "-v") {
       c.verbose = true;
     } else if (a.rfind("--", 0) == 0 && a != "--") {
@@ -68,7 +76,8 @@ bool ParseCommon(const std::vector<std::string>& args, Common& c, std::vector<st
 }
 
 // The command line's side of a transfer: messages and progress on stderr, and a limit on receiver silence
-// because a script has no Cancel button.
+// because a script has no Cancel button. Silence is counted from the later of the last byte that arrived and
+// the last byte the engine took: a long scan through bytes already received is no silence.
 class CliHost : public QtTransferHost {
  public:
   CliHost(TComm32& comm, const Common& c, std::uint64_t expectedBytes, bool upload)
@@ -107,6 +116,10 @@ class CliHost : public QtTransferHost {
   }
 
   void Wait(int ms, const std::function<bool()>& done) override {
+    if (session_->ReadPosition() != takenUpTo_) {
+      takenUpTo_ = session_->ReadPosition();
+      sinceData_.restart();
+    }
     if (c_.timeoutSeconds > 0) {
       const qint64 left = c_.timeoutSeconds * 1000LL - sinceData_.elapsed();
       if (left <= 0) return TimeOut();
@@ -132,7 +145,8 @@ class CliHost : public QtTransferHost {
   std::uint64_t expected_;
   bool upload_;
   TransferSession* session_ = nullptr;
-  QElapsedTimer sinceData_;
+  QElapsedTimer sinceData_;  // silence so far
+  std::uint32_t takenUpTo_ = 0;
   QElapsedTimer clock_;
   QElapsedTimer lastPrint_;
   int lastPercent_ = -1;
@@ -189,36 +203,39 @@ int RunTransfer(const Common& c, Direction direction, std::uint64_t expectedByte
 }
 
 const char* kUploadHelp =
-    "usage: orvane-cli upload [--port COM1|DEVICE] [--timeout SECONDS] [--verbose] FILE\n"
+    "usage: orvane-cli upload [--port COM1|DEVICE] [--timeout SECONDS] [--retries N] [--verbose] FILE\n"
     "Sends FILE to the receiver at 115200 bit/s: a software image of 1,703,936, 1,179,648 or 2,097,152\n"
     "bytes (compressed, sent as 2PD*, 2P** or 2M** with its version), or a 65,536-byte channel data file\n"
     "(sent unchanged as 2T**). COMn names $ORVANE_COMn or /dev/ttyS<n-1>. --timeout ends the transfer\n"
-    "after that much receiver silence (default 60; 0 waits for ever). Exit status 0 only on Success.\n";
+    "after that much receiver silence (default 60; 0 waits for ever). --retries gives up after N resends\n"
+    "of one packet (default: resend for ever). Exit status 0 only on Success.\n";
 
 const char* kDownloadHelp =
     "usage: orvane-cli download --size 128|256 [--port COM1|DEVICE] [--timeout SECONDS] [--verbose] OUT\n"
     "Reads the receiver's data area (UPDA: 128 KB, UPD2: 256 KB) and saves it as a 262,144-byte file.\n"
-    "Exit status 0 only on Success.\n";
+    "OUT is checked for writing before the transfer starts. Exit status 0 only on Success.\n";
 
 int Upload(const std::vector<std::string>& args) {
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  if (AsksForHelp(args)) {
     std::fputs(kUploadHelp, stdout);
     return 0;
   }
   Common c;
   std::vector<std::string> other;
-  if (!ParseCommon(args, c, other) || !other.empty() || c.rest.size() != 1) {
+  int retries = -1;
+  if (!ParseCommon(args, c, other) || c.rest.size() != 1 ||
+      !(other.empty() || (other.size() == 2 && other[0] == "--retries" && ParseCount(other[1], retries)))) {
     std::fputs(kUploadHelp, stderr);
     return kExitUsage;
   }
   const std::string& path = c.rest[0];
   std::vector<std::uint8_t> fileBuffer, sendBuffer;
-  const qint64 size = QFile(QString::fromStdString(path)).size();
+  const auto size = static_cast<long long>(orvane::files::RegularFileSize(path));  // missing: says why
   const PreparedUpload p = size == kChannelDataSize ? PrepareChannelData(path, sendBuffer)
                                                     : PrepareSoftwareImage(path, fileBuffer, sendBuffer);
   if (!p.error.empty()) {
     std::fprintf(stderr, "%s\n%s: not a software image or channel data file (size %lld)\n", p.error.c_str(),
-                 path.c_str(), static_cast<long long>(size));
+                 path.c_str(), size);
     return kExitFailure;
   }
   if (p.imageKind >= 0)
@@ -228,13 +245,14 @@ int Upload(const std::vector<std::string>& args) {
     std::fprintf(stderr, "%s: channel data, %s, %u bytes\n", path.c_str(), p.programToken.c_str(), p.length);
   const std::uint64_t packets = (p.length + kPacketSize - 1) / kPacketSize;
   return RunTransfer(c, Direction::Upload, packets * kPacketOnWire, [&](TransferSession& s) {
+    s.SetResendLimit(retries);
     return s.Upload(std::span<const std::uint8_t>(sendBuffer.data(), p.length), p.programToken,
                     p.imageVersion);
   });
 }
 
 int Download(const std::vector<std::string>& args) {
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+  if (AsksForHelp(args)) {
     std::fputs(kDownloadHelp, stdout);
     return 0;
   }
@@ -248,17 +266,12 @@ int Download(const std::vector<std::string>& args) {
   const std::string out = c.rest[0];
   const bool whole = other[1] == "256";
   const std::uint32_t size = whole ? kUpd2Size : kUpdaSize;
+  orvane::files::CheckWritable(out);  // before the transfer, not after it
   std::vector<std::uint8_t> image(kDataAreaImageSize, 0);
   const std::uint64_t packets = (size + kPacketSize - 1) / kPacketSize + 1;
   return RunTransfer(c, Direction::Download, packets * kPacketOnWire, [&](TransferSession& s) {
     return s.Download(whole ? kUPD2 : kUPDA, image, [&] {
-      // Whole or not at all.
-      QSaveFile f(QString::fromStdString(out));
-      if (!f.open(QIODevice::WriteOnly) ||
-          f.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size())) !=
-              static_cast<qint64>(image.size()) ||
-          !f.commit())
-        throw std::runtime_error("cannot write " + out);
+      orvane::files::WriteFileWhole(out, image);
       std::fprintf(stderr, "saved %s (%zu bytes)\n", out.c_str(), image.size());
     });
   });

@@ -215,22 +215,33 @@ std::uint64_t RegularFileSize(const std::string& path) {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
-std::vector<std::uint8_t> ReadFileWhole(const std::string& path, std::size_t cap) {
+namespace {
+
+[[noreturn]] void FailTooLarge(const std::string& path, std::uint64_t size, std::size_t cap) {
+  FailWith(path, "cannot read",
+           "file too large (" + (size ? std::to_string(size) + " bytes, " : std::string()) + "at most " +
+               std::to_string(cap) + " bytes)");
+}
+
+template <typename Buffer>
+void ReadInto(const std::string& path, std::size_t cap, Buffer& out) {
   struct stat st {};
   const int fd = OpenRegular(path, st);
   const auto size = static_cast<std::uint64_t>(st.st_size);
   if (size > cap) {
     ::close(fd);
-    FailWith(path, "cannot read",
-             "file too large (" + std::to_string(size) + " bytes, at most " + std::to_string(cap) + ")");
+    FailTooLarge(path, size, cap);
   }
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(size));
+  out.resize(static_cast<std::size_t>(size));
   std::size_t done = 0;
   while (true) {
     if (done == out.size()) {
-      // The file may have grown since fstat: take what is there, within the cap.
-      if (out.size() >= cap) break;
-      out.resize(std::min(cap, out.size() + 65536));
+      // The file may have grown since fstat: read on, but never past the cap (one byte more tells).
+      if (out.size() > cap) {
+        ::close(fd);
+        FailTooLarge(path, 0, cap);
+      }
+      out.resize(std::min(cap == kNoSizeCap ? cap : cap + 1, out.size() + 65536));
     }
     const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
     if (n < 0 && errno == EINTR) continue;
@@ -243,8 +254,20 @@ std::vector<std::uint8_t> ReadFileWhole(const std::string& path, std::size_t cap
     done += static_cast<std::size_t>(n);
   }
   ::close(fd);
+  if (done > cap) FailTooLarge(path, 0, cap);
   out.resize(done);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> ReadFileWhole(const std::string& path, std::size_t cap) {
+  std::vector<std::uint8_t> out;
+  ReadInto(path, cap, out);
   return out;
+}
+
+void ReadFileWhole(const std::string& path, std::string& out, std::size_t cap) {
+  ReadInto(path, cap, out);
 }
 
 }  // namespace orvane::files

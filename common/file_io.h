@@ -56,6 +56,8 @@ void CheckWritable(const std::string& path);
 
 // The whole file. `cap`: larger files are refused ("too large").
 std::vector<std::uint8_t> ReadFileWhole(const std::string& path, std::size_t cap = kNoSizeCap);
+// The same into `out`, reusing its storage (text files read again and again).
+void ReadFileWhole(const std::string& path, std::string& out, std::size_t cap = kNoSizeCap);
 
 // The size of a regular file, or a FileError as ReadFileWhole gives it (missing, not a regular file).
 std::uint64_t RegularFileSize(const std::string& path);

@@ -1,9 +1,9 @@
 #include "transfer/software_image.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 
+#include "common/file_io.h"
 #include "pictures/lzsscompress/lzsscompress.h"
 #include "transfer/transfer_session.h"
 
@@ -31,12 +31,25 @@ std::string ImageVersionOf(const std::vector<std::uint8_t>& image, std::int64_t 
 
 namespace {
 
-// Reads up to `size` bytes; the count actually read.
-std::int64_t ReadInto(const QString& path, std::vector<std::uint8_t>& buffer, std::int64_t size) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return -1;
+// The size of a regular file; -1 for anything else (missing, a folder, a FIFO).
+std::int64_t FileSize(const std::string& path) {
+  try {
+    return static_cast<std::int64_t>(files::RegularFileSize(path));
+  } catch (const files::FileError&) {
+    return -1;
+  }
+}
+
+// Reads up to `size` bytes; the count actually read, -1 when the file cannot be read.
+std::int64_t ReadInto(const std::string& path, std::vector<std::uint8_t>& buffer, std::int64_t size) {
   if (buffer.size() < static_cast<std::size_t>(size)) return -1;
-  return f.read(reinterpret_cast<char*>(buffer.data()), size);
+  try {
+    const std::vector<std::uint8_t> bytes = files::ReadFileWhole(path, static_cast<std::size_t>(size));
+    std::copy(bytes.begin(), bytes.end(), buffer.begin());
+    return static_cast<std::int64_t>(bytes.size());
+  } catch (const files::FileError&) {
+    return -1;
+  }
 }
 
 }  // namespace
@@ -46,15 +59,13 @@ PreparedUpload PrepareSoftwareImage(const std::string& path, std::vector<std::ui
   PreparedUpload p;
   fileBuffer.resize(kSendBufferSize);
   sendBuffer.resize(kSendBufferSize);
-  const QString name = QString::fromStdString(path);
-  const QFileInfo info(name);
-  if (path.empty() || !info.exists() || !info.isFile()) {
+  const std::int64_t size = path.empty() ? -1 : FileSize(path);
+  if (size < 0) {
     p.error = kMsgFileError;
     return p;
   }
-  const std::int64_t size = info.size();
   p.imageKind = size > 0 ? ImageKindOf(size) : -1;
-  if (p.imageKind < 0 || ReadInto(name, fileBuffer, size) < size) {
+  if (p.imageKind < 0 || ReadInto(path, fileBuffer, size) < size) {
     p.error = kMsgFileError;
     return p;
   }
@@ -74,17 +85,16 @@ PreparedUpload PrepareSoftwareImage(const std::string& path, std::vector<std::ui
 PreparedUpload PrepareChannelData(const std::string& path, std::vector<std::uint8_t>& sendBuffer) {
   PreparedUpload p;
   sendBuffer.resize(kSendBufferSize);
-  const QString name = QString::fromStdString(path);
-  const QFileInfo info(name);
-  if (!info.exists() || !info.isFile() || info.size() <= 0) {
+  const std::int64_t size = path.empty() ? -1 : FileSize(path);
+  if (size <= 0) {
     p.error = kMsgFileError;
     return p;
   }
-  if (info.size() != kChannelDataSize) {
+  if (size != kChannelDataSize) {
     p.error = kMsgInvalidUpdateFile;
     return p;
   }
-  if (ReadInto(name, sendBuffer, kChannelDataSize) < kChannelDataSize) {
+  if (ReadInto(path, sendBuffer, kChannelDataSize) < kChannelDataSize) {
     p.error = kMsgFileError;
     return p;
   }

@@ -194,9 +194,10 @@ std::string TransferSession::FormatPacketNumber(long long value) {
   return Format("%.4lld", value);
 }
 
-void TransferSession::SendPackets(std::span<const std::uint8_t> image, bool& cancelled) {
+std::optional<Outcome> TransferSession::SendPackets(std::span<const std::uint8_t> image) {
   const std::size_t n = (image.size() + kPacketSize - 1) / kPacketSize;
   std::vector<std::uint8_t> payload(kPacketSize);
+  int resends = 0;
   for (std::size_t i = 0; i < n;) {
     // The last packet is always full length; what lies after the image is filler.
     std::fill(payload.begin(), payload.end(), kFillerByte);
@@ -209,26 +210,27 @@ void TransferSession::SendPackets(std::span<const std::uint8_t> image, bool& can
     stats_.bytesSent += payload.size();
     host_.SetGauge(static_cast<int>(static_cast<double>(i) / static_cast<double>(n) * kPacketsGaugeShare));
     host_.Pump();
-    if (cancelRequested_) {
-      cancelled = true;
-      return;
-    }
+    if (cancelRequested_) return Outcome::Cancelled;
     const int checksum = PacketChecksum(payload);
     const auto answer = ReadToken();
-    if (!answer) {
-      cancelled = true;
-      return;
-    }
-    if (*answer == kERR) {
-      host_.Log(Format("Packet %lld TRANSFER ERROR", static_cast<long long>(i)));
-    } else if (*answer == FormatPacketNumber(checksum)) {
+    if (!answer) return Outcome::Cancelled;
+    if (*answer == FormatPacketNumber(checksum)) {
       ++i;
-    } else {
-      host_.Log(Format("Packet %lld CHECK SUM ERROR", static_cast<long long>(i)));
+      resends = 0;
+      continue;
+    }
+    host_.Log(Format(*answer == kERR ? "Packet %lld TRANSFER ERROR" : "Packet %lld CHECK SUM ERROR",
+                     static_cast<long long>(i)));
+    if (resendLimit_ >= 0 && ++resends > resendLimit_) {
+      host_.ShowMessage(Format("Packet %lld still refused after ", static_cast<long long>(i)) +
+                        std::to_string(resendLimit_) + " resends: giving up");
+      host_.ShowMessage(kMsgUploadFailure);
+      return Outcome::Failure;
     }
   }
   host_.SetGauge(kPacketsGaugeShare);
   host_.Pump();
+  return std::nullopt;
 }
 
 std::optional<Outcome> TransferSession::ExpectToken(std::string_view expected, std::string_view alternative) {
@@ -288,9 +290,7 @@ Outcome TransferSession::Upload(std::span<const std::uint8_t> image, std::string
   host_.Log(Format("Read Size : [%lld]", static_cast<long long>(static_cast<std::int32_t>(*echoed))));
   echoOn_ = false;
 
-  bool cancelled = false;
-  SendPackets(image, cancelled);
-  if (cancelled) return Outcome::Cancelled;
+  if (auto ended = SendPackets(image)) return *ended;
 
   const auto agrees = ChecksumAgrees(ImageChecksum(image));
   if (!agrees) return Outcome::Cancelled;

@@ -119,6 +119,8 @@ class TransferSession {
   void ReceiveData(const std::uint8_t* buffer, std::uint16_t length);
 
   void RequestCancel();
+  // Resends of one packet after which an upload gives up with Failure; negative: never (as the windows do).
+  void SetResendLimit(int limit) { resendLimit_ = limit; }
   void ClearCancel() { cancelRequested_ = false; }
   bool CancelRequested() const { return cancelRequested_; }
 
@@ -166,7 +168,8 @@ class TransferSession {
   std::uint8_t ByteAt(std::uint32_t position) const;
   std::string Take(std::size_t n);
   void Store(std::uint8_t byte);
-  void SendPackets(std::span<const std::uint8_t> image, bool& cancelled);
+  // nullopt: every packet went through.
+  std::optional<Outcome> SendPackets(std::span<const std::uint8_t> image);
   bool ReceivePackets(std::span<std::uint8_t> image, std::uint32_t size);
   void ReceiveDataUnchecked(const std::uint8_t* buffer, std::uint16_t length);
 
@@ -179,6 +182,7 @@ class TransferSession {
   bool cancelRequested_ = false;
   bool receivingPackets_ = false;
   bool storeOverflowReported_ = false;
+  int resendLimit_ = -1;
   TransferStats stats_;
 };
 

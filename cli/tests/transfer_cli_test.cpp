@@ -66,6 +66,10 @@ TEST(TransferCli, UploadsEndWithTheEngineMessagesAndStatus) {
        {"no answer from the receiver for 1 s"},
        "silent"},
       {{"--hangup-at", "packet:1"}, 65536, "", 1, {"hangup"}, "hangup at packet:1"},
+      // A packet refused more often than --retries allows ends the upload; as often as allowed does not.
+      {{"--err", "1:3"}, 65536, "--retries 2", 1, {"Packet 1 still refused after 2 resends", "Upload Failure"},
+       "pty"},
+      {{"--err", "1:3"}, 65536, "--retries 3", 0, {"Success"}, "program 2T**"},
       {{}, 1000, "", 1, {"File Error"}, "pty"},
   };
   for (const auto& c : cases) {
@@ -104,6 +108,38 @@ TEST(TransferCli, DownloadSavesOnlyAfterAGoodChecksum) {
   }
 }
 
+// The silence limit counts silence only: scanning noise that has already arrived (1 ms per byte) is not.
+TEST(TransferCli, ScanningReceivedNoiseIsNoSilence) {
+  const std::string out = Temp("noisy.bin");
+  orvane::testing::SimProcess sim({"--noise", "2500"}, Bin("ird-sim"));
+  const CliRun r = Cli("download --size 128 --timeout 2 --port " + sim.path() + " " + out);
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("Success"), std::string::npos) << r.output;
+  std::remove(out.c_str());
+}
+
+// Files are looked at before the port: a missing upload file or an OUT that cannot be written says why.
+TEST(TransferCli, FilesAreCheckedFirstWithTheSystemsReason) {
+  struct Case {
+    std::string args;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"upload --port /nonexistent/tty /nonexistent/image.bin",
+       "cannot read /nonexistent/image.bin: No such file or directory"},
+      {"upload --port /nonexistent/tty /", "cannot read /: Is a directory"},
+      {"download --size 128 --port /nonexistent/tty /nonexistent/out.bin",
+       "cannot write /nonexistent/out.bin: No such file or directory"},
+      {"download --size 128 --port /nonexistent/tty /", "cannot write /: not a regular file"},
+  };
+  for (const auto& c : cases) {
+    const CliRun r = Cli(c.args);
+    EXPECT_EQ(r.status, 1) << c.args << "\n" << r.output;
+    EXPECT_NE(r.output.find(c.says), std::string::npos) << c.args << "\n" << r.output;
+    EXPECT_EQ(r.output.find("COM Port"), std::string::npos) << c.args << "\n" << r.output;
+  }
+}
+
 TEST(TransferCli, PortThatCannotOpenAndBadUsage) {
   CliRun r = Cli("upload --port /nonexistent/tty " + std::string(ORVANE_CLI_PATH));
   // (the program itself is no software image, so the file is refused before the port)
@@ -116,6 +152,13 @@ TEST(TransferCli, PortThatCannotOpenAndBadUsage) {
   EXPECT_NE(r.output.find("no such device"), std::string::npos) << r.output;
   EXPECT_EQ(Cli("download --size 64 out.bin").status, 2);
   EXPECT_EQ(Cli("upload --timeout soon " + file).status, 2);
+  EXPECT_EQ(Cli("upload --retries many " + file).status, 2);
+  // --help wins wherever it stands.
+  for (const char* args : {"upload --port /nonexistent/tty --help", "download --size 128 -h out.bin"}) {
+    r = Cli(args);
+    EXPECT_EQ(r.status, 0) << args;
+    EXPECT_EQ(r.output.rfind("usage: orvane-cli", 0), 0u) << args << "\n" << r.output;
+  }
   std::remove(file.c_str());
 }
 

@@ -154,7 +154,9 @@ TEST(FileReader, ReadsRegularFilesOnlyWithoutBlocking) {
       {d / "fifo", orvane::files::kNoSizeCap, "not a regular file"},  // would block for ever in a plain open
       {d / "folder", orvane::files::kNoSizeCap, "Is a directory"},
       {d / "missing", orvane::files::kNoSizeCap, "No such file or directory"},
-      {d / "file", 4, "file too large (5 bytes, at most 4)"},
+      {d / "file", 4, "file too large (5 bytes, at most 4 bytes)"},
+      // Its size says 0, its bytes are more: the cap holds for what is read, not only for what stat says.
+      {"/proc/self/status", 10, "file too large (at most 10 bytes)"},
   };
   for (const auto& c : cases) {
     const std::string m = Message([&] { ReadFileWhole(c.path, c.cap); });
