@@ -125,6 +125,31 @@ const char* KindName(PictureKind kind) {
   return "radio";
 }
 
+std::size_t PictureImageOffset(PictureKind kind) {
+  switch (kind) {
+    case PictureKind::MainMenu:
+      return 0x0000;
+    case PictureKind::Opening:
+      return 0x4800;
+    case PictureKind::Radio:
+      break;
+  }
+  return 0xA400;
+}
+
+std::vector<std::uint8_t> BuildPictureImage(const std::array<std::span<const std::uint8_t>, 3>& slots) {
+  std::vector<std::uint8_t> image(kPictureImageSize, 0);
+  for (PictureKind k : kAllKinds) {
+    const auto slot = slots[static_cast<std::size_t>(k)];
+    if (slot.empty()) continue;
+    if (slot.size() != Geometry(k).size)
+      throw std::invalid_argument(std::string("a ") + KindName(k) + " slot has " + std::to_string(Geometry(k).size) +
+                                  " bytes, not " + std::to_string(slot.size()));
+    bytes::PutBytes(image, PictureImageOffset(k), slot);
+  }
+  return image;
+}
+
 JpegError::JpegError(int code) : std::runtime_error("JPEG error #" + std::to_string(code)), code_(code) {}
 
 Frame DecodeAndStretch(const std::string& path) {

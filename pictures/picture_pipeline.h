@@ -60,6 +60,13 @@ SlotGeometry Geometry(PictureKind kind);
 inline std::size_t TrailingMarkerOffset(PictureKind kind) { return kSlotStreamOffset + Geometry(kind).limit; }
 const char* KindName(PictureKind kind);  // "opening", "mainmenu", "radio"
 
+// The picture image sent to the receiver: the three slots whole, Main Menu first, then Opening, then Radio.
+inline constexpr std::size_t kPictureImageSize = 65536;
+std::size_t PictureImageOffset(PictureKind kind);
+// `slots` by kind (Opening, Main Menu, Radio); an empty span is a slot never filled and goes as zeros.
+// Throws std::invalid_argument for a slot of the wrong size.
+std::vector<std::uint8_t> BuildPictureImage(const std::array<std::span<const std::uint8_t>, 3>& slots);
+
 // A JPEG the decoder could not read; what() is "JPEG error #N" with the decoder's message number.
 class JpegError : public std::runtime_error {
  public:
@@ -138,6 +145,9 @@ class PictureSet {
                 const std::function<void(const Frame& darkened)>& preview = {});
 
   std::span<const std::uint8_t> Slot(PictureKind kind) const { return state(kind).slot; }
+  std::array<std::span<const std::uint8_t>, 3> Slots() const {
+    return {Slot(PictureKind::Opening), Slot(PictureKind::MainMenu), Slot(PictureKind::Radio)};
+  }
   bool SetFlag(PictureKind kind) const { return state(kind).setFlag; }
   const Frame& Source(PictureKind kind) const { return state(kind).source; }
   const std::array<std::uint8_t, kBmpHeaderSize>& Header() const { return header_; }

@@ -1,0 +1,104 @@
+// "Upload picture": prepares the Opening, Main Menu and Radio pictures and sends the 65,536-byte picture image
+// made of their three slots to the receiver.
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "pictures/picture_panel.h"
+#include "pictures/picture_pipeline.h"
+#include "serial/Comm32.h"
+#include "transfer/transfer_session.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace orvane::pictures {
+
+inline constexpr const char* kMsgFileError = "File Error";
+inline constexpr const char* kCaptionStartUpload = "Start picture upload";
+inline constexpr const char* kCaptionCancelUpload = "Cancel picture upload";
+// The data kinds of the upload transfer; this window sends "Picture Data" only.
+inline constexpr std::array<const char*, 7> kDataKinds = {"Application",
+                                                          "Channel Data",
+                                                          "Picture Data",
+                                                          "Loader",
+                                                          "Compress Application",
+                                                          "Compress Data+Application",
+                                                          "Transponder Data"};
+inline constexpr int kPictureDataKind = 2;
+
+class TfrmIRDUploader : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmIRDUploader(std::unique_ptr<Encoder> encoder, QWidget* parent = nullptr);
+  TfrmIRDUploader();  // with the encoder library
+  ~TfrmIRDUploader() override;
+
+  // Components.
+  PicturePanel* Panel3;  // Opening
+  PicturePanel* Panel5;  // Main Menu
+  PicturePanel* Panel7;  // Radio
+  QComboBox* cbSerialPort;
+  QProgressBar* gaugePercent;
+  QPushButton* BitBtn2;
+  QPlainTextEdit* Memo1;
+  QComboBox* cbProgram;
+  serial::TComm32 commSerial;
+
+  // The panels' components under their own names.
+  QPushButton *btnLoadOpeningPic, *btnLoadMainMenuPic, *btnLoadRadioPic;
+  QLineEdit *edOpeningPicTxt, *edMainMenuPicTxt, *edRadioPicTxt;
+  QLineEdit *edOpeningPIC, *edMainMenuPic, *edRadioPic;
+  QScrollBar *sbBrightnessOpeningPic, *sbBrightnessMainMenuPic, *sbBrightnessRadioPic;
+  QPushButton *Button1, *Button3, *Button5;
+  QRadioButton *rbOpening, *rbMainMenu, *rbRadio;
+  QLabel *picOpeningPic, *picMainMenuPic, *picRadioPic;
+  QLabel *imgOpeningPic, *imgMainMenuPic, *imgRadioPic;
+
+  const PictureSet& Pictures() const { return pictures_; }
+  const std::vector<std::uint8_t>& Image() const { return image_; }
+  int UploadTag() const { return uploadTag_; }
+  const transfer::TransferSession& Session() const { return session_; }
+
+  // Handlers.
+  void FormCreate();
+  void FormShow();
+  void StartPictureupload();
+  void commSerialReceiveData(const std::uint8_t* Buffer, std::uint16_t BufferLength);
+  void commSerialRequestHangup(serial::TComm32* Sender);
+  void btnLoadOpeningPicClick() { Panel3->LoadClick(); }
+  void btnLoadMainMenuPicClick() { Panel5->LoadClick(); }
+  void btnLoadRadioPicClick() { Panel7->LoadClick(); }
+  void Button1Click() { Panel3->SetClick(); }
+  void Button3Click() { Panel5->SetClick(); }
+  void Button5Click() { Panel7->SetClick(); }
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void reject() override;
+
+ private:
+  class Host;
+  void EndTransfer();
+
+  std::unique_ptr<Encoder> encoder_;
+  PictureSet pictures_;
+  std::vector<std::uint8_t> image_;
+  int uploadTag_ = 0;
+  std::unique_ptr<Host> host_;
+  transfer::TransferSession session_;
+};
+
+}  // namespace orvane::pictures
