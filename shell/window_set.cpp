@@ -6,6 +6,7 @@
 #include "editor/EditSatelliteTransponder.h"
 #include "editor/EditTransponderInfo.h"
 #include "editor/SelectDownSatelliteList.h"
+#include "pictures/UploadMain.h"
 #include "shell/EditSatTp.h"
 #include "shell/KoreaIRDTool.h"
 #include "ui/window_registry.h"
@@ -56,8 +57,9 @@ void DeclareWindows(ui::WindowRegistry& r) {
             [] { return new TfrmEditDigitalChannel; });
   r.Declare(QStringLiteral("TfrmAnalogChannelInfomation"), QStringLiteral("Analog Channel Infomation"),
             [] { return new TfrmAnalogChannelInfomation; });
-  // The picture tool, the data area download tool and the key setting tool are not built yet.
-  r.Declare(QStringLiteral("TfrmIRDUploader"), QStringLiteral("Upload picture"), {});
+  r.Declare(QStringLiteral("TfrmIRDUploader"), QStringLiteral("Upload picture"),
+            [] { return new orvane::pictures::TfrmIRDUploader; });
+  // The data area download tool and the key setting tool are not built yet.
   r.Declare(QStringLiteral("TfrmIrdDownload"), QStringLiteral("Download"), {});
   r.Declare(QStringLiteral("TfrmKeySetting"), QStringLiteral("Key Setting Tool"), {});
   r.Declare(QStringLiteral("TfrmSimpleupload"), QStringLiteral("Upload data"),

@@ -93,7 +93,7 @@ TEST_F(MainWindows, AllWindowsAreCreatedInOrderBeforeAnyIsShown) {
   }
   for (const char* built : {"TfrmIRDTool", "TfrmKoreaIRDTool", "TfrmEditSatTP", "TfrmEditSatelliteInfomation",
                             "TfrmEditTransponderInfo", "TfrmEditDigitalChannel",
-                            "TfrmAnalogChannelInfomation", "TfrmSelectSatelliteList"})
+                            "TfrmAnalogChannelInfomation", "TfrmIRDUploader", "TfrmSelectSatelliteList"})
     EXPECT_NE(Windows().Find(built), nullptr) << built;
   EXPECT_FALSE(fs::exists(winDir / "orbelimg.dat"));  // nothing shown, nothing written
 }
@@ -106,7 +106,7 @@ TEST_F(MainWindows, ShowingTheMainWindowWritesTheParameterFileOnce) {
   main->show();
   EXPECT_EQ(Read(winDir / "orbelimg.dat"), ExpectedParameterFile());
   EXPECT_TRUE(main->btnOrvane->isEnabled());
-  EXPECT_FALSE(main->btnIRDUpload->isEnabled());  // the picture tool is not built yet
+  EXPECT_TRUE(main->btnIRDUpload->isEnabled());
 
   // The editor opens modally from the main window; coming back does not write the file again.
   fs::remove(winDir / "orbelimg.dat");
@@ -147,6 +147,7 @@ TEST_F(MainWindows, TheSecondMainWindow) {
   korea->show();
   EXPECT_EQ(Read(winDir / "orbelimg.dat"), ExpectedParameterFile());
   EXPECT_TRUE(korea->btnOrvane->isEnabled());
+  EXPECT_TRUE(korea->btnIRDUpload->isEnabled());
   EXPECT_FALSE(korea->btnIRDDownload->isEnabled());
   EXPECT_FALSE(korea->btnKeySetting->isEnabled());
   korea->btnProgreamExit->click();
