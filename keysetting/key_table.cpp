@@ -158,7 +158,10 @@ KeyTable ReadKeyTable(const std::string& path) {
   return DecodeBlock(std::span<const std::uint8_t, kBlockSize>(file.data() + kBlockOffset, kBlockSize));
 }
 
-void WriteKeyTable(const std::string& path, const KeyTable& table) {
+namespace {
+
+// The whole of an existing database image file; any other size is refused before anything is written.
+std::vector<std::uint8_t> ReadDatabaseFile(const std::string& path) {
   auto refuse = [&path](std::uint64_t size) {
     throw files::FileError(path, 0,
                            "cannot write " + path + ": not a database image file (" + std::to_string(size) +
@@ -170,8 +173,27 @@ void WriteKeyTable(const std::string& path, const KeyTable& table) {
   if (size != kDatabaseFileSize) refuse(size);
   std::vector<std::uint8_t> file = files::ReadFileWhole(path, kDatabaseFileSize);
   if (file.size() != kDatabaseFileSize) refuse(file.size());
+  return file;
+}
+
+}  // namespace
+
+void WriteKeyTable(const std::string& path, const KeyTable& table) {
+  std::vector<std::uint8_t> file = ReadDatabaseFile(path);
   bytes::PutBytes(file, kBlockOffset, EncodeBlock(table));
   files::WriteFileWhole(path, file);
+}
+
+KeyTable WriteKeyTableEntry(const std::string& path, int service, const KeyTableEntry& entry) {
+  if (service < 1 || service > kServiceCount) throw std::out_of_range("service outside 1 to 8");
+  std::vector<std::uint8_t> file = ReadDatabaseFile(path);
+  KeyTable table =
+      DecodeBlock(std::span<const std::uint8_t, kBlockSize>(file.data() + kBlockOffset, kBlockSize));
+  table.marker = kMarker;
+  table.entries[static_cast<std::size_t>(service - 1)] = entry;
+  bytes::PutBytes(file, kBlockOffset, EncodeBlock(table));
+  files::WriteFileWhole(path, file);
+  return table;
 }
 
 }  // namespace orvane::keysetting

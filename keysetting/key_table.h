@@ -131,4 +131,8 @@ KeyTable ReadKeyTable(const std::string& path);
 // written.
 void WriteKeyTable(const std::string& path, const KeyTable& table);
 
+// Changes one entry (service 1 to 8) of the block in such a file, sets the marker and keeps the other entries
+// as the file held them; written as WriteKeyTable writes. Returns the table written.
+KeyTable WriteKeyTableEntry(const std::string& path, int service, const KeyTableEntry& entry);
+
 }  // namespace orvane::keysetting
