@@ -6,11 +6,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "cli/command.h"
 #include "common/file_io.h"
+#include "pictures/picture_pipeline.h"
 #include "serial/Comm32.h"
 #include "transfer/qt_transfer_host.h"
 #include "transfer/software_image.h"
@@ -50,6 +53,18 @@ bool ParseCount(const std::string& text, int& out) {
 }
 
 // Takes the options both commands share; false on a malformed one.
+// The options ParseCommon left over, as name/value pairs; false for a name not in `allowed`, a name given twice
+// or a name without its value.
+bool OptionPairs(const std::vector<std::string>& other, std::initializer_list<const char*> allowed,
+                 std::map<std::string, std::string>& out) {
+  if (other.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < other.size(); i += 2) {
+    const bool known = std::any_of(allowed.begin(), allowed.end(), [&](const char* a) { return other[i] == a; });
+    if (!known || !out.emplace(other[i], other[i + 1]).second) return false;
+  }
+  return true;
+}
+
 bool ParseCommon(const std::vector<std::string>& args, Common& c, std::vector<std::string>& other) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -204,9 +219,11 @@ int RunTransfer(const Common& c, Direction direction, std::uint64_t expectedByte
 
 const char* kUploadHelp =
     "usage: orvane-cli upload [--port COM1|DEVICE] [--timeout SECONDS] [--retries N] [--verbose] FILE\n"
+    "       orvane-cli upload --pictures IMAGE [--port COM1|DEVICE] [--timeout SECONDS] [--retries N] [--verbose]\n"
     "Sends FILE to the receiver at 115200 bit/s: a software image of 1,703,936, 1,179,648 or 2,097,152\n"
     "bytes (compressed, sent as 2PD*, 2P** or 2M** with its version), or a 65,536-byte channel data file\n"
-    "(sent unchanged as 2T**). COMn names $ORVANE_COMn or /dev/ttyS<n-1>. --timeout ends the transfer\n"
+    "(sent unchanged as 2T**); with --pictures, a 65,536-byte picture image (sent as 2PI*, as\n"
+    "'orvane-cli picture image' writes it). COMn names $ORVANE_COMn or /dev/ttyS<n-1>. --timeout ends the transfer\n"
     "after that much receiver silence (default 60; 0 waits for ever). --retries gives up after N resends\n"
     "of one packet (default: resend for ever). Exit status 0 only on Success.\n";
 
@@ -222,11 +239,28 @@ int Upload(const std::vector<std::string>& args) {
   }
   Common c;
   std::vector<std::string> other;
+  std::map<std::string, std::string> options;
   int retries = -1;
-  if (!ParseCommon(args, c, other) || c.rest.size() != 1 ||
-      !(other.empty() || (other.size() == 2 && other[0] == "--retries" && ParseCount(other[1], retries)))) {
+  if (!ParseCommon(args, c, other) || !OptionPairs(other, {"--retries", "--pictures"}, options) ||
+      (options.count("--retries") && !ParseCount(options["--retries"], retries)) ||
+      c.rest.size() != (options.count("--pictures") ? 0u : 1u)) {
     std::fputs(kUploadHelp, stderr);
     return kExitUsage;
+  }
+  if (options.count("--pictures")) {
+    const std::string& path = options["--pictures"];
+    const auto image = orvane::files::ReadFileWhole(path, orvane::pictures::kPictureImageSize + 1);
+    if (image.size() != orvane::pictures::kPictureImageSize) {
+      std::fprintf(stderr, "%s: a picture image has %zu bytes, this file %zu\n", path.c_str(),
+                   orvane::pictures::kPictureImageSize, image.size());
+      return kExitFailure;
+    }
+    std::fprintf(stderr, "%s: picture image, %s, %zu bytes\n", path.c_str(), std::string(k2PI).c_str(), image.size());
+    const std::uint64_t packets = (image.size() + kPacketSize - 1) / kPacketSize;
+    return RunTransfer(c, Direction::Upload, packets * kPacketOnWire, [&](TransferSession& s) {
+      s.SetResendLimit(retries);
+      return s.Upload(image, k2PI);
+    });
   }
   const std::string& path = c.rest[0];
   std::vector<std::uint8_t> fileBuffer, sendBuffer;

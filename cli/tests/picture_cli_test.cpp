@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "transfer/tests/sim_process.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -120,6 +122,30 @@ TEST_F(PictureCli, RefusalsAndErrors) {
   const Result help = Cli("picture slot --help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("usage:"), std::string::npos);
+}
+
+TEST_F(PictureCli, UploadSendsAPictureImageAs2PI) {
+  std::vector<char> image(65536);
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<char>(i * 5 + 1);
+  std::ofstream(dir / "pictures.img", std::ios::binary).write(image.data(), static_cast<std::streamsize>(image.size()));
+  std::ofstream(dir / "short.img", std::ios::binary).write(image.data(), 65535);
+  const std::string cli = ORVANE_CLI_PATH;
+  const std::string sim = cli.substr(0, cli.rfind('/') + 1) + "ird-sim";
+  orvane::testing::SimProcess receiver({"--save", (dir / "got.bin").string()}, sim);
+  const Result sent = Cli("upload --pictures pictures.img --port " + receiver.path());
+  EXPECT_EQ(sent.status, 0) << sent.out;
+  EXPECT_NE(sent.out.find("Success"), std::string::npos) << sent.out;
+  ASSERT_TRUE(receiver.WaitFor("result success"));
+  EXPECT_TRUE(receiver.Has("program 2PI* version -")) << receiver.Output();
+  const auto got = Read(dir / "got.bin");
+  EXPECT_TRUE(got.size() == image.size() && std::equal(got.begin(), got.end(), image.begin(), [](std::uint8_t a, char b) {
+                return a == static_cast<std::uint8_t>(b);
+              }));
+
+  const Result wrong = Cli("upload --pictures short.img --port " + receiver.path());
+  EXPECT_EQ(wrong.status, 1) << wrong.out;
+  EXPECT_NE(wrong.out.find("a picture image has 65536 bytes, this file 65535"), std::string::npos) << wrong.out;
+  EXPECT_EQ(Cli("upload --pictures pictures.img extra.bin").status, 2);
 }
 
 }  // namespace
