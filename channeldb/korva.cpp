@@ -1,7 +1,3 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -15,6 +11,7 @@
 #include "channeldb/korva_internal.h"
 #include "channeldb/lzss.h"
 #include "common/bytes.h"
+#include "common/file_io.h"
 
 namespace bytes = orvane::bytes;
 using orvane::lzss::Decode;
@@ -188,16 +185,16 @@ UnpackReport Unpack(PackedDatabase& packed, Span image) {
 }
 
 LoadReport LoadFile(const char* path, std::uint8_t* image, std::uint8_t* names, std::uint8_t* channels) {
-  auto file = std::make_unique<std::array<std::uint8_t, file_layout::kSize>>();
-  std::size_t size = 0;
-  bool read = false;
-  if (std::FILE* f = std::fopen(path, "rb")) {
-    read = true;
-    size = std::fread(file->data(), 1, file->size(), f);
-    std::fclose(f);
+  std::vector<std::uint8_t> file;
+  std::string readError;
+  try {
+    file = orvane::files::ReadFileStart(path, file_layout::kSize);
+  } catch (const orvane::files::FileError& e) {
+    readError = e.what();  // no error for the caller: it loads as the defaults
   }
-  LoadReport report = LoadBytes(std::span<const std::uint8_t>(file->data(), size), image, names, channels);
-  report.fileRead = read;
+  LoadReport report = LoadBytes(file, image, names, channels);
+  report.fileRead = readError.empty();
+  report.readError = std::move(readError);
   return report;
 }
 
@@ -250,31 +247,28 @@ LoadReport LoadBytes(std::span<const std::uint8_t> bytesRead, std::uint8_t* imag
 
 namespace {
 
-// Writes the whole file under a temporary name in the same folder and renames it over the target, so that a
-// failure never leaves a partial database image behind.
+// Korva's result for a failed write, with errno set to the system's reason (EINVAL where there is none, such as
+// a target that is no regular file).
+int SaveFailure(const orvane::files::FileError& e) {
+  errno = e.error() != 0 ? e.error() : EINVAL;
+  switch (e.error()) {
+    case ENOSPC:
+    case EDQUOT:
+    case EIO:
+    case EFBIG:
+      return KORVA_SAVE_WRITE_FAILED;
+    default:
+      return KORVA_SAVE_CANNOT_CREATE;
+  }
+}
+
 int WriteWhole(const std::string& path, CSpan data) {
-  std::string tmpl = path + ".XXXXXX";
-  const int fd = mkstemp(tmpl.data());
-  if (fd < 0) return KORVA_SAVE_CANNOT_CREATE;
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
+  try {
+    orvane::files::WriteFileWhole(path, data);
+    return KORVA_SAVE_OK;
+  } catch (const orvane::files::FileError& e) {
+    return SaveFailure(e);
   }
-  const int saved = errno;
-  const bool closed = close(fd) == 0;
-  if (done != data.size() || !closed || std::rename(tmpl.c_str(), path.c_str()) != 0) {
-    const int why = done != data.size() ? saved : errno;
-    unlink(tmpl.c_str());
-    errno = why;
-    return KORVA_SAVE_WRITE_FAILED;
-  }
-  return KORVA_SAVE_OK;
 }
 
 int Save(const char* path, const std::uint8_t* image, const std::uint8_t* names, const std::uint8_t* channels) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "channeldb/records.h"
 
@@ -107,6 +108,7 @@ std::span<const std::uint8_t> DefaultPictureBlock(int index);
 // What a load found, for checkers.
 struct LoadReport {
   bool fileRead = false;
+  std::string readError;  // why the file could not be read ("cannot read PATH: reason")
   std::size_t fileSize = 0;
   bool outerMarkersValid = false;
   std::uint32_t storedL1 = 0;

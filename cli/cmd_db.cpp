@@ -9,6 +9,7 @@
 #include "channeldb/korva_internal.h"
 #include "channeldb/records.h"
 #include "cli/command.h"
+#include "common/file_io.h"
 #include "editor/database_files.h"
 #include "editor/editor_core.h"
 
@@ -32,7 +33,10 @@ int Usage(std::FILE* out) {
 // The editor's three lists, nested: each satellite row, its transponder rows, their channel rows.
 int Show(const std::string& path) {
   Buffers b;
-  orvane::editor::OpenDatabaseFile(path, *b.db, *b.image, *b.names, *b.channels);
+  const korva::LoadReport r =
+      korva::LoadFile(path.c_str(), b.image->bytes.data(), b.names->bytes.data(), b.channels->bytes.data());
+  if (!r.fileRead) std::fprintf(stderr, "%s; showing the built-in default database\n", r.readError.c_str());
+  ImageToModel(*b.image, *b.names, *b.channels, *b.db);
   const auto& db = *b.db;
   const std::vector<int> slots = orvane::editor::SatelliteRowSlots(db);
   for (const int s : slots) {
@@ -67,7 +71,7 @@ int Check(const std::string& path) {
   auto note = [](const std::string& text) { std::printf("%s\n", text.c_str()); };
 
   if (!r.fileRead) {
-    problem("the file cannot be read; it opens as the built-in default database");
+    problem(r.readError + "; it opens as the built-in default database");
     return 1;
   }
   note("file: " + std::to_string(r.fileSize) + " bytes");
@@ -143,7 +147,8 @@ int Defaults(const std::string& out) {
 }
 
 int Run(const std::vector<std::string>& args) {
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return Usage(stdout);
+  for (const auto& a : args)
+    if (a == "--help" || a == "-h") return Usage(stdout);
   if (args.size() != 2) return Usage(stderr);
   if (args[0] == "show") return Show(args[1]);
   if (args[0] == "check") return Check(args[1]);

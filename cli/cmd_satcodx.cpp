@@ -9,6 +9,7 @@
 #include "channeldb/include/korva.h"
 #include "channeldb/records.h"
 #include "cli/command.h"
+#include "editor/database_files.h"
 #include "satcodx/satcodx_download.h"
 #include "satcodx/satcodx_import.h"
 #include "urlfetch/include/quonel.h"
@@ -44,19 +45,22 @@ void PrintReport(const ImportReport& r) {
               r.listingsRead, r.listingsMissing, r.listingsLeftOut);
   std::printf("transponders past 120 left out %d, records with a polarisation digit 4-9 passed over %d\n",
               r.transpondersLeftOut, r.recordsUnmapped);
+  for (const auto& refused : r.refusedNames) std::fprintf(stderr, "orvane-cli satcodx: passed over %s\n", refused.c_str());
 }
 
 int Save(const DATABASESATELLITETABLE& db, const std::string& out) {
   auto image = std::make_unique<SatelliteImage>();
   auto names = std::make_unique<SatelliteNameTable>();
   auto channels = std::make_unique<ChannelTable>();
-  ModelToImage(db, static_cast<int>(ImportSatelliteRows(db).size()), *image, *names, *channels);
-  const int32_t rc =
-      DELVO_SaveNewData(out.c_str(), image->bytes.data(), names->bytes.data(), channels->bytes.data());
-  if (rc != KORVA_SAVE_OK) {
-    std::fprintf(stderr, "orvane-cli satcodx: saving %s failed (result %d)\n", out.c_str(), rc);
+  const auto outcome = orvane::editor::SaveDatabaseFile(out, db, static_cast<int>(ImportSatelliteRows(db).size()),
+                                                        *image, *names, *channels);
+  if (!outcome.ok()) {
+    std::fprintf(stderr, "orvane-cli satcodx: %s\n", orvane::editor::SaveFailureText(out, outcome).c_str());
     return 1;
   }
+  // Saved, but what a file cannot hold is said, as the editor says it.
+  for (const auto& loss : orvane::editor::SaveLossTexts(out, outcome))
+    std::fprintf(stderr, "orvane-cli satcodx: warning: %s\n", loss.c_str());
   std::printf("saved %s\n", out.c_str());
   return 0;
 }
@@ -155,9 +159,14 @@ int Run(std::vector<std::string> args) {
     dir = args[1];
     args.erase(args.begin(), args.begin() + 2);
   }
-  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-    std::fputs(kUsage, args.empty() ? stderr : stdout);
-    return args.empty() ? 2 : 0;
+  for (const auto& a : args)
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  if (args.empty()) {
+    std::fputs(kUsage, stderr);
+    return 2;
   }
   const std::string cmd = args[0];
   args.erase(args.begin());

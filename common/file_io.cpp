@@ -223,25 +223,25 @@ namespace {
                std::to_string(cap) + " bytes)");
 }
 
+// `prefix`: the first `cap` bytes are wanted and the rest is not read; else a longer file is refused.
 template <typename Buffer>
-void ReadInto(const std::string& path, std::size_t cap, Buffer& out) {
+void ReadInto(const std::string& path, std::size_t cap, Buffer& out, bool prefix = false) {
   struct stat st {};
   const int fd = OpenRegular(path, st);
-  const auto size = static_cast<std::uint64_t>(st.st_size);
-  if (size > cap) {
+  const auto statSize = static_cast<std::uint64_t>(st.st_size);
+  if (!prefix && statSize > cap) {
     ::close(fd);
-    FailTooLarge(path, size, cap);
+    FailTooLarge(path, statSize, cap);
   }
-  out.resize(static_cast<std::size_t>(size));
+  // A whole read takes one byte more than the cap, to tell a file that grew past it since fstat.
+  const std::size_t limit = prefix || cap == kNoSizeCap ? cap : cap + 1;
+  out.resize(static_cast<std::size_t>(std::min<std::uint64_t>(statSize, limit)));
   std::size_t done = 0;
   while (true) {
     if (done == out.size()) {
-      // The file may have grown since fstat: read on, but never past the cap (one byte more tells).
-      if (out.size() > cap) {
-        ::close(fd);
-        FailTooLarge(path, 0, cap);
-      }
-      out.resize(std::min(cap == kNoSizeCap ? cap : cap + 1, out.size() + 65536));
+      if (done >= limit) break;
+      // More than fstat said may be there (a growing file, or /proc's size 0).
+      out.resize(std::min(limit, out.size() + 65536));
     }
     const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
     if (n < 0 && errno == EINTR) continue;
@@ -254,7 +254,7 @@ void ReadInto(const std::string& path, std::size_t cap, Buffer& out) {
     done += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  if (done > cap) FailTooLarge(path, 0, cap);
+  if (!prefix && done > cap) FailTooLarge(path, 0, cap);
   out.resize(done);
 }
 
@@ -263,6 +263,12 @@ void ReadInto(const std::string& path, std::size_t cap, Buffer& out) {
 std::vector<std::uint8_t> ReadFileWhole(const std::string& path, std::size_t cap) {
   std::vector<std::uint8_t> out;
   ReadInto(path, cap, out);
+  return out;
+}
+
+std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t count) {
+  std::vector<std::uint8_t> out;
+  ReadInto(path, count, out, true);
   return out;
 }
 

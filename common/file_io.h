@@ -56,6 +56,8 @@ void CheckWritable(const std::string& path);
 
 // The whole file. `cap`: larger files are refused ("too large").
 std::vector<std::uint8_t> ReadFileWhole(const std::string& path, std::size_t cap = kNoSizeCap);
+// At most the first `count` bytes of a regular file; a longer file is no error.
+std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t count);
 // The same into `out`, reusing its storage (text files read again and again).
 void ReadFileWhole(const std::string& path, std::string& out, std::size_t cap = kNoSizeCap);
 

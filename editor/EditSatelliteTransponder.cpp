@@ -339,15 +339,25 @@ void TfrmEditSatTP::ShowAfterImport() {
   RefillTransponderList(0);
 }
 
+// Index lines the import passed over for a file name that is a path, one warning for all.
+static void WarnRefusedNames(const std::vector<std::string>& refused) {
+  if (refused.empty()) return;
+  QStringList lines;
+  for (const auto& r : refused) lines << QString::fromLocal8Bit(r);
+  GetPrompts().Message(QStringLiteral("Passed over:\n") + lines.join('\n'), orvane::ui::MessageKind::Warning);
+}
+
 void TfrmEditSatTP::Bysatcodx1Click() {
+  orvane::satcodx::ImportReport report;
   try {
-    orvane::satcodx::ImportSatcodx(db(), ".");
+    report = orvane::satcodx::ImportSatcodx(db(), ".");
   } catch (const std::exception& e) {
     ShowAfterImport();
     GetPrompts().Error(QString::fromLocal8Bit(e.what()));
     return;
   }
   ShowAfterImport();
+  WarnRefusedNames(report.refusedNames);
   setWindowTitle(QString::fromLatin1(orvane::satcodx::kImportCaption));
   UpdateStatusLine();
 }
@@ -374,6 +384,7 @@ void TfrmEditSatTP::DownloadandLoad1Click() {
   }
   if (report.marked == 0) return;  // nothing marked: nothing fetched, imported or captioned
   ShowAfterImport();
+  WarnRefusedNames(report.import.refusedNames);
   setWindowTitle(QString::fromLatin1(orvane::satcodx::kImportCaption));
   UpdateStatusLine();
 }

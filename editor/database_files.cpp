@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "channeldb/include/korva.h"
+#include "common/file_io.h"
 
 namespace orvane::editor {
 
@@ -38,7 +39,13 @@ std::string SaveFailureText(const std::string& path, const SaveOutcome& outcome)
       break;
     case KORVA_SAVE_CANNOT_CREATE:
     case KORVA_SAVE_WRITE_FAILED:
-      why = outcome.savedErrno != 0 ? std::strerror(outcome.savedErrno) : "the file could not be written";
+      // The writer's own check names reasons errno has no word for (a target that is no regular file).
+      try {
+        files::CheckWritable(path);
+        why = outcome.savedErrno != 0 ? std::strerror(outcome.savedErrno) : "the file could not be written";
+      } catch (const files::FileError& e) {
+        why = e.reason();
+      }
       break;
     default:
       why = "error " + std::to_string(outcome.result);

@@ -1,14 +1,10 @@
 // The Internet download: fetch each marked listing into ./import/, then import everything there.
 #include "satcodx/satcodx_download.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <system_error>
 
+#include "common/file_io.h"
 #include "satcodx/satcodx_internal.h"
 #include "satcodx/text_io.h"
 
@@ -17,50 +13,6 @@ namespace orvane::satcodx {
 namespace {
 
 constexpr int kDownloadHeaderNumbers = 4;  // the download reads N1 to N4
-constexpr mode_t kListingFileMode = 0666;  // as any new file: the umask decides
-
-// A listing file name must name a file inside ./import/, never a path.
-bool SafeFileName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (const char c : name)
-    if (c == '/' || c == '\\' || c == '\0') return false;
-  return true;
-}
-
-// Writes `bytes` to `target` whole or not at all: a temporary file in the same folder, flushed, then renamed
-// over the target. Returns an empty string on success, else the reason.
-std::string WriteWhole(const std::filesystem::path& target, const char* bytes, std::size_t size) {
-  static std::atomic<unsigned> serial{0};
-  const std::filesystem::path folder = target.parent_path();
-  std::filesystem::path temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + "." +
-                     std::to_string(serial++) + ".tmp");
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kListingFileMode);
-    if (fd < 0 && errno != EEXIST) return text::IoErrorText(errno);
-  }
-  if (fd < 0) return text::IoErrorText(EEXIST);
-  std::size_t done = 0;
-  int err = 0;
-  while (done < size) {
-    const ssize_t n = ::write(fd, bytes + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(temp.c_str());
-    return text::IoErrorText(err);
-  }
-  return {};
-}
 
 }  // namespace
 
@@ -107,13 +59,18 @@ DownloadReport DownloadAndLoad(DATABASESATELLITETABLE& db, const std::vector<boo
       std::error_code ec;
       if (buffer.size < 0 || static_cast<std::size_t>(buffer.size) > buffer.data.size()) {
         f.error = "size outside the download buffer";
-      } else if (!SafeFileName(f.fileName)) {
+      } else if (!PlainFileName(f.fileName)) {
         f.error = "not a plain file name";
       } else if (std::filesystem::create_directories(folder, ec), ec) {
         f.error = text::IoErrorText(ec.value());
       } else {
-        f.error = WriteWhole(folder / f.fileName, buffer.data.data(), static_cast<std::size_t>(buffer.size));
-        f.written = f.error.empty();
+        try {
+          files::WriteFileWhole((folder / f.fileName).string(),
+                                std::string_view(buffer.data.data(), static_cast<std::size_t>(buffer.size)));
+          f.written = true;
+        } catch (const files::FileError& e) {
+          f.error = e.error() != 0 ? text::IoErrorText(e.error()) : e.reason();
+        }
       }
     }
     if (f.written) ++report.written;

@@ -138,6 +138,13 @@ PassResult RunPass(std::string_view listing, Band band) {
 
 }  // namespace
 
+bool PlainFileName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (const char c : name)
+    if (c == '/' || c == '\\' || c == '\0') return false;
+  return true;
+}
+
 std::int32_t DiseqcCode(std::int32_t eastPosition) {
   for (const auto& e : kDiseqcPositionTable)
     if (e.position == eastPosition) return e.code;
@@ -204,8 +211,15 @@ ImportReport ImportSatcodx(DATABASESATELLITETABLE& db, const std::filesystem::pa
     const std::filesystem::path folder = workDir / kImportFolderName;
     std::string listing;
 
+    int lineNumber = 1;  // the header is line 1
     for (const std::string& line : lines) {
+      ++lineNumber;
       const std::string fileName = IndexFileName(line, columns);
+      if (!fileName.empty() && !PlainFileName(fileName)) {
+        report.refusedNames.push_back(std::string(kIndexFileName) + " line " + std::to_string(lineNumber) + ": '" +
+                                      fileName + "' is not a plain file name");
+        continue;
+      }
       const std::filesystem::path path = folder / fileName;
       std::error_code ec;
       if (fileName.empty() || !std::filesystem::is_regular_file(path, ec)) {

@@ -56,6 +56,9 @@ struct ImportReport {
   int listingsLeftOut = 0;      // listings not read because all 156 satellite slots were taken
   int transpondersLeftOut = 0;  // transponders past the 120th of one pass (the first 120 are kept)
   int recordsUnmapped = 0;  // records passed over for a polarisation digit 4-9 (FEC digits 8, 9 read as AUTO)
+  // Index lines passed over because their file name is a path, not a plain name (as the download refuses
+  // them): "satcodx.imp line 3: '../x' is not a plain file name".
+  std::vector<std::string> refusedNames;
 };
 
 // Runs the import on `db` in `workDir` (the program passes its working folder, "."):

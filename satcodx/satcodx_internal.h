@@ -17,6 +17,8 @@ IndexColumns ParseIndexColumns(std::string_view header, int count);
 std::vector<std::string> ReadIndex(const std::filesystem::path& workDir, std::string& header);
 // The name text of an index line: at most 25 characters from `nameColumn`, ending before the third blank.
 std::string NameText(std::string_view line, int nameColumn);
+// A listing's file name from the index must name a file inside ./import/, never a path.
+bool PlainFileName(const std::string& name);
 // The DiSEqC 1.2 code of an east position, 0 for positions the table does not name.
 std::int32_t DiseqcCode(std::int32_t eastPosition);
 

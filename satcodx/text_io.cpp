@@ -1,13 +1,10 @@
 #include "satcodx/text_io.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <limits>
 
+#include "common/file_io.h"
 #include "satcodx/satcodx_import.h"
 
 namespace orvane::satcodx::text {
@@ -74,28 +71,13 @@ std::string IoErrorText(int err) {
 }
 
 void ReadWholeFile(const std::filesystem::path& path, std::string& out) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw SatcodxError(IoErrorText(errno));
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    throw SatcodxError(IoErrorText(EISDIR));
+  try {
+    files::ReadFileWhole(path.string(), out, kMaxFileBytes);
+  } catch (const files::FileError& e) {
+    // The runtime's texts where the system gives a reason; ours for what it has no word for (no regular file,
+    // too large).
+    throw SatcodxError(e.error() != 0 ? IoErrorText(e.error()) : std::string(e.what()));
   }
-  out.clear();
-  if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
-  char chunk[1 << 16];
-  while (true) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      throw SatcodxError(IoErrorText(err));
-    }
-    if (n == 0) break;
-    out.append(chunk, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
 }
 
 }  // namespace orvane::satcodx::text

@@ -27,7 +27,12 @@ std::string_view TrimTrailingBlanks(std::string_view text);
 // ...).
 std::string IoErrorText(int err);
 
-// Reads a whole file into `out` (reusing its storage). Throws SatcodxError with IoErrorText on failure.
+// Larger than any real listing or index (the largest are a few MB): refused rather than read into memory.
+inline constexpr std::size_t kMaxFileBytes = 64u << 20;
+
+// Reads a whole regular file of at most kMaxFileBytes into `out` (reusing its storage); a FIFO is refused, never
+// waited on. Throws SatcodxError with IoErrorText on failure, or a text naming the file where the system gives
+// no reason.
 void ReadWholeFile(const std::filesystem::path& path, std::string& out);
 
 // Calls fn(line) for each line of `data`: lines end at LF, a CR before the LF is not part of the line, and a

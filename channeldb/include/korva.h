@@ -27,12 +27,16 @@ extern "C" {
 #define KORVA_DATABASE_FILE_SIZE 65536     /* the database image file */
 
 /* Results of DELVO_SaveNewData. Nothing is written unless the result is KORVA_SAVE_OK; a failed save never
- * leaves a partial file behind (the file is written to a temporary name and renamed over the target). */
+ * leaves a partial file behind (the file is written to a temporary name in its folder, flushed and renamed over
+ * the target). A symbolic link is followed and the file it names replaced; the file's mode is kept (a new file
+ * gets 0666 less the umask); a target that is not a regular file, or a file without write permission, is
+ * refused. A hard-linked file, or a writable file in a folder that is not, is written in place instead. */
 #define KORVA_SAVE_OK 0
 #define KORVA_SAVE_BAD_ARGUMENT 1     /* a null path or buffer */
 #define KORVA_SAVE_PACKED_TOO_BIG 2   /* the compressed packed database needs more than 16372 bytes */
 #define KORVA_SAVE_INNER_TOO_BIG 3    /* the compressed inner image needs more than 28660 bytes */
-#define KORVA_SAVE_CANNOT_CREATE 4    /* the file (or its temporary twin) could not be created; errno tells why */
+#define KORVA_SAVE_CANNOT_CREATE 4    /* the file (or its temporary twin) could not be created or is refused;
+                                       * errno tells why (EINVAL: the target is not a regular file) */
 #define KORVA_SAVE_WRITE_FAILED 5     /* writing, flushing or renaming failed (disk full, I/O error); errno tells */
 #define KORVA_SAVE_INTERNAL_ERROR 6   /* an unexpected failure inside the library (out of memory) */
 
@@ -41,8 +45,8 @@ extern "C" {
  * null. */
 KORVA_EXPORT uint8_t* DELVO_LoadDefaultData(uint8_t* satellite_image);
 
-/* Reads the database image file at `path` into the three buffers. A missing, short or damaged file is no
- * error: what cannot be read comes back as the defaults (satellites) or as zero bytes (names, channels).
+/* Reads the database image file at `path` into the three buffers (a FIFO or device is not opened for reading,
+ * it counts as missing). A missing, short or damaged file is no error: what cannot be read comes back as the defaults (satellites) or as zero bytes (names, channels).
  * Corrupt compressed blocks are decoded as far as they are sound; nothing is read or written outside a buffer.
  * Returns `satellite_image`; null when any argument is null (then nothing is touched). */
 KORVA_EXPORT uint8_t* DELVO_LoadNewData(const char* path, uint8_t* satellite_image, uint8_t* satellite_name_table,

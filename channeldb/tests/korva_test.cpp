@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <sstream>
@@ -249,6 +251,63 @@ TEST_F(KorvaFile, FailedSaveWritesNothingAndSaysWhy) {
   EXPECT_EQ(crowded.Save(Path("keep.tpd")), KORVA_SAVE_INNER_TOO_BIG);
   EXPECT_EQ(ReadFile(Path("keep.tpd")), (std::vector<std::uint8_t>{1, 2, 3}));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << "no temporary file left behind";
+}
+
+// A save writes the file the user means: through links, keeping its mode and its links, never over a FIFO or a
+// read-only file, whatever the length of its name; and a load never waits on a FIFO.
+TEST_F(KorvaFile, SaveWritesTheRealFileAndLoadOpensRegularFilesOnly) {
+  namespace fs = std::filesystem;
+  Buffers buf;
+  DELVO_LoadDefaultData(buf.image->bytes.data());
+  ASSERT_EQ(buf.Save(Path("good.tpd")), KORVA_SAVE_OK);
+  const std::vector<std::uint8_t> good = ReadFile(Path("good.tpd"));
+  const std::vector<std::uint8_t> old = {1, 2, 3};
+  const mode_t umaskBefore = ::umask(022);
+  ::umask(022);
+
+  WriteFile(Path("target.tpd"), old);
+  fs::create_symlink("target.tpd", Path("link.tpd"));
+  WriteFile(Path("private.tpd"), old);
+  fs::permissions(Path("private.tpd"), fs::perms::owner_read | fs::perms::owner_write);
+  WriteFile(Path("readonly.tpd"), old);
+  fs::permissions(Path("readonly.tpd"), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  WriteFile(Path("linked.tpd"), old);
+  fs::create_hard_link(Path("linked.tpd"), Path("other-name.tpd"));
+  ASSERT_EQ(::mkfifo(Path("fifo.tpd").c_str(), 0644), 0);
+  const std::string longName(250, 'n');
+
+  EXPECT_EQ(buf.Save(Path("link.tpd")), KORVA_SAVE_OK);
+  EXPECT_TRUE(fs::is_symlink(Path("link.tpd")));
+  EXPECT_EQ(ReadFile(Path("target.tpd")), good);
+
+  EXPECT_EQ(buf.Save(Path("private.tpd")), KORVA_SAVE_OK);
+  EXPECT_EQ(fs::status(Path("private.tpd")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+
+  errno = 0;
+  EXPECT_EQ(buf.Save(Path("readonly.tpd")), KORVA_SAVE_CANNOT_CREATE);
+  EXPECT_EQ(errno, EACCES);
+  EXPECT_EQ(ReadFile(Path("readonly.tpd")), old);
+
+  EXPECT_EQ(buf.Save(Path("linked.tpd")), KORVA_SAVE_OK);
+  EXPECT_EQ(ReadFile(Path("other-name.tpd")), good);
+
+  errno = 0;
+  EXPECT_EQ(buf.Save(Path("fifo.tpd")), KORVA_SAVE_CANNOT_CREATE);
+  EXPECT_EQ(errno, EINVAL);
+  EXPECT_EQ(fs::status(Path("fifo.tpd")).type(), fs::file_type::fifo);
+
+  EXPECT_EQ(buf.Save(Path(longName)), KORVA_SAVE_OK);
+  EXPECT_EQ(ReadFile(Path(longName)), good);
+  EXPECT_EQ(::umask(umaskBefore), 022) << "the save left the umask as it was";
+
+  // Loading the FIFO returns (as a missing file: the defaults) instead of waiting for a writer.
+  Buffers loaded;
+  ASSERT_NE(loaded.Load(Path("fifo.tpd")), nullptr);
+  Buffers defaults;
+  DELVO_LoadDefaultData(defaults.image->bytes.data());
+  EXPECT_EQ(loaded.image->bytes, defaults.image->bytes);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 9) << "no temporary file left behind";
 }
 
 // Corrupt files: each loads without touching memory it should not, keeping what is sound.

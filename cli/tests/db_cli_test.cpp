@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,8 +15,9 @@ struct Result {
   std::string out;
 };
 
-Result Cli(const std::string& args) {
-  const std::string cmd = std::string(ORVANE_CLI_PATH) + " " + args + " 2>&1";
+// `prefixed`: `args` follow the program's path; else they are the whole command.
+Result Cli(const std::string& args, bool prefixed = true) {
+  const std::string cmd = (prefixed ? std::string(ORVANE_CLI_PATH) + " " : std::string()) + args + " 2>&1";
   Result r{-1, {}};
   if (FILE* p = popen(cmd.c_str(), "r")) {
     char buf[4096];
@@ -68,10 +70,40 @@ TEST_F(DbCli, CheckSaysWhatIsWrong) {
   EXPECT_EQ(junk.status, 1);
   EXPECT_NE(junk.out.find("not a database image file"), std::string::npos) << junk.out;
 
-  const Result missing = Cli("db check " + Path("missing.tpd"));
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.out.find("cannot be read"), std::string::npos) << missing.out;
-
-  EXPECT_EQ(Cli("db defaults " + Path("no/such/dir/x.tpd")).status, 1);
   EXPECT_EQ(Cli("db frobnicate x").status, 2);
+}
+
+// Each names the file and the system's reason; a FIFO never makes a command wait for a writer.
+TEST_F(DbCli, FilesThatCannotBeUsedSayWhy) {
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
+  std::filesystem::create_directory(Path("folder"));
+  struct Case {
+    std::string args;
+    int status;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"db check " + Path("missing.tpd"), 1, "cannot read " + Path("missing.tpd") + ": No such file or directory"},
+      {"db check " + Path("folder"), 1, "cannot read " + Path("folder") + ": Is a directory"},
+      {"db check " + Path("fifo"), 1, "cannot read " + Path("fifo") + ": not a regular file"},
+      {"db show " + Path("fifo"), 0, "not a regular file; showing the built-in default database"},
+      {"db defaults " + Path("no/such/dir/x.tpd"), 1, "No such file or directory"},
+      {"db defaults " + Path("fifo"), 1, "Could not save " + Path("fifo") + ": not a regular file"},
+      {"db defaults " + Path("folder"), 1, "Could not save " + Path("folder") + ": not a regular file"},
+  };
+  for (const auto& c : cases) {
+    const Result r = Cli("timeout 20 " + std::string(ORVANE_CLI_PATH) + " " + c.args, false);
+    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out.substr(0, 300);
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << "\n" << r.out.substr(0, 300);
+    EXPECT_EQ(r.out.find("file: 0 bytes"), std::string::npos) << c.args;
+  }
+}
+
+TEST_F(DbCli, HelpIsHelpWhereverItStands) {
+  for (const char* args : {"db --help", "db show --help", "db show x.tpd -h", "db check --help"}) {
+    const Result r = Cli(args);
+    EXPECT_EQ(r.status, 0) << args;
+    EXPECT_EQ(r.out.rfind("usage: orvane-cli db", 0), 0u) << args << "\n" << r.out.substr(0, 200);
+    EXPECT_EQ(r.out.find("All Satellites"), std::string::npos) << args;
+  }
 }

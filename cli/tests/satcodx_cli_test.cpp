@@ -1,5 +1,6 @@
 // orvane-cli satcodx on the shipped sample data, and its download against a listing server on 127.0.0.1.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -23,7 +24,8 @@ struct Result {
 };
 
 Result Cli(const std::string& args) {
-  const std::string cmd = std::string(ORVANE_CLI_PATH) + " satcodx " + args + " 2>&1";
+  // (timeout: a command that waits for ever fails instead of stopping the suite)
+  const std::string cmd = "timeout 60 " + std::string(ORVANE_CLI_PATH) + " satcodx " + args + " 2>&1";
   FILE* p = ::popen(cmd.c_str(), "r");
   Result r{-1, {}};
   char buf[4096];
@@ -119,6 +121,53 @@ TEST(SatcodxCli, DownloadsFromALocalListingServer) {
   }
 }
 
+// 40 satellites of 120 transponders are more than the 3999 a file keeps: saved, and said so; a save that
+// fails says why.
+TEST(SatcodxCli, ImportSaysWhatTheFileCannotHold) {
+  Scratch dir;
+  std::string index = "01 40 42 20 63 25\n";
+  fs::create_directories(dir.path / "import");
+  for (int s = 0; s < 40; ++s) {
+    const std::string file = "s" + std::to_string(s) + ".sdx";
+    std::string line = "127.0.0.1:18123/sdxpos/0192/" + file;
+    line.resize(41, ' ');
+    line += file;
+    line.resize(62, ' ');
+    index += line + "Sat " + std::to_string(s) + "\n";
+    std::string listing;
+    for (int t = 0; t < 120; ++t) {
+      std::string r(128, '_');
+      r.replace(29, 4, "MPG2");
+      r.replace(34, 5, std::to_string(11000 + t));
+      r[42] = '1';
+      r.replace(51, 4, "0192");
+      r.replace(69, 5, "27500");
+      r[74] = '3';
+      listing += r + "\n";
+    }
+    std::ofstream(dir.path / "import" / file, std::ios::binary) << listing;
+  }
+  std::ofstream(dir.path / "satcodx.imp", std::ios::binary) << index;
+
+  const Result r = Cli("--dir " + dir.path.string() + " import " + (dir.path / "out.tpd").string());
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_NE(r.output.find("satellites 40, transponders 4800"), std::string::npos) << r.output;
+  // (the count is the editor's: what the saved image holds in use, slots without satellites included)
+  EXPECT_NE(r.output.find(" transponders are in use, but " + (dir.path / "out.tpd").string() +
+                          " keeps only the first 3999; the other "),
+            std::string::npos)
+      << r.output;
+  EXPECT_NE(r.output.find("orvane-cli satcodx: warning: "), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("saved "), std::string::npos) << r.output;
+
+  fs::create_directory(dir.path / "folder.tpd");
+  const Result failed = Cli("--dir " + dir.path.string() + " import " + (dir.path / "folder.tpd").string());
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.output.find("Could not save " + (dir.path / "folder.tpd").string() + ": not a regular file"),
+            std::string::npos)
+      << failed.output;
+}
+
 TEST(SatcodxCli, ErrorsAndUsage) {
   Scratch dir;
   const Result missing = Cli("--dir " + dir.path.string() + " import");
@@ -132,6 +181,18 @@ TEST(SatcodxCli, ErrorsAndUsage) {
   EXPECT_NE(bad.output.find("'5x' is not a valid integer value"), std::string::npos) << bad.output;
 
   EXPECT_EQ(Cli("--dir " + dir.path.string() + " download").status, 2);
+  const Result help = Cli("--dir " + dir.path.string() + " import --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.output.rfind("usage: orvane-cli satcodx", 0), 0u) << help.output;
+
+  // A FIFO as the index is refused at once, never waited on.
+  fs::remove(dir.path / "satcodx.imp");
+  ASSERT_EQ(::mkfifo((dir.path / "satcodx.imp").c_str(), 0644), 0);
+  for (const char* command : {" import", " list"}) {
+    const Result fifo = Cli("--dir " + dir.path.string() + command);
+    EXPECT_EQ(fifo.status, 1) << command;
+    EXPECT_NE(fifo.output.find("satcodx.imp: not a regular file"), std::string::npos) << fifo.output;
+  }
   EXPECT_EQ(Cli("--dir " + dir.path.string() + " download -3").status, 2);
   EXPECT_EQ(Cli("frobnicate").status, 2);
 }

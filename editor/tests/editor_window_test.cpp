@@ -34,6 +34,13 @@ using orvane::ui::Windows;
 
 namespace {
 
+// The shared fixtures lie beside the checkout; a clone of the project alone skips the tests that need them.
+const std::filesystem::path kTurksatListing =
+    std::filesystem::path(ORVANE_SHARED_DIR) / "fixtures/satcodx/turksat42e_v103_sirfi.sdx";
+#define SKIP_WITHOUT_SHARED_FIXTURE(path) \
+  if (!std::filesystem::exists(path))     \
+  GTEST_SKIP() << "needs " << (path).string() << " (the shared fixtures beside the checkout)"
+
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -165,6 +172,7 @@ TEST_F(EditorWindow, RightButtonSelectsRowZeroAndMouseOrKeysMakeARowCurrent) {
 }
 
 TEST_F(EditorWindow, ActivationEmptiesTheClipboardAndImportsTheListingsOnDisk) {
+  SKIP_WITHOUT_SHARED_FIXTURE(kTurksatListing);
   LoadFiveSatellites();
   editor->CopyAllTPs1Click();
   EXPECT_NE(editor->transponderClipboard(), DATABASESATELLITEINFO{});
@@ -176,7 +184,7 @@ TEST_F(EditorWindow, ActivationEmptiesTheClipboardAndImportsTheListingsOnDisk) {
   line += "Turksat 3A/4A";
   std::ofstream("satcodx.imp", std::ios::binary) << "01 40 42 20 63 25\r\n" << line << "\r\n";
   fs::create_directories("import");
-  fs::copy_file(fs::path(ORVANE_SHARED_DIR) / "fixtures/satcodx/turksat42e_v103_sirfi.sdx",
+  fs::copy_file(kTurksatListing,
                 "import/turksat.sdx");
   editor->show();
   EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join("; ").toStdString();
@@ -209,6 +217,7 @@ TEST_F(EditorWindow, ActivationEmptiesTheClipboardAndImportsTheListingsOnDisk) {
 }
 
 TEST_F(EditorWindow, AnImportFailingPartWayLeavesTheListsShowingTheModel) {
+  SKIP_WITHOUT_SHARED_FIXTURE(kTurksatListing);
   // Two listings; the second exists but cannot be read (reading /proc/self/mem at offset 0 fails).
   auto line = [](const std::string& file, const std::string& name) {
     std::string l(62, ' ');
@@ -221,7 +230,7 @@ TEST_F(EditorWindow, AnImportFailingPartWayLeavesTheListsShowingTheModel) {
                                                  << line("bad.sdx", "Bad") << "\r\n";
   fs::create_directories("import");
   fs::create_symlink("/proc/self/mem", "import/bad.sdx");
-  fs::copy_file(fs::path(ORVANE_SHARED_DIR) / "fixtures/satcodx/turksat42e_v103_sirfi.sdx",
+  fs::copy_file(kTurksatListing,
                 "import/good.sdx");
   LoadFiveSatellites();
   editor->Button1Click();
@@ -485,9 +494,10 @@ TEST_F(EditorWindow, RecordDialogsThroughTheEditor) {
 }
 
 TEST_F(EditorWindow, InternetDownloadFetchesTheMarkedListingsAndImportsThem) {
+  SKIP_WITHOUT_SHARED_FIXTURE(kTurksatListing);
   orvane::testing::LocalHttpServer server;
   const std::string listing =
-      ReadFile(fs::path(ORVANE_SHARED_DIR) / "fixtures/satcodx/turksat42e_v103_sirfi.sdx");
+      ReadFile(kTurksatListing);
   server.SetRoute("/sdxpos/0420/a.sdx", {200, listing});
   server.SetRoute("/sdxpos/0130/c.sdx", {404, "missing"});
   // Address in columns 1-40 (position 23 characters into it), file name in 42-61, satellite name from 63.

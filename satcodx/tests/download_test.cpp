@@ -186,6 +186,8 @@ TEST_F(DownloadTest, ListingsAreCutAsFetchedAndBadRowsArePassedOver) {
   EXPECT_FALSE(report.fetches[3].written);
   EXPECT_FALSE(report.fetches[3].error.empty());
   EXPECT_FALSE(fs::exists(dir_.path() / "e.sdx"));
+  EXPECT_EQ(report.import.refusedNames,
+            (std::vector<std::string>{"satcodx.imp line 5: '../e.sdx' is not a plain file name"}));
   EXPECT_EQ(captions_, (std::vector<std::string>{"Received : 1/4", "Received : 2/4", "Received : 3/4",
                                                  "Received : 4/4", "satcodx data"}));
   EXPECT_EQ(ImportFolder(), (std::vector<std::string>{"sat0.sdx", "sat1.sdx"}));  // no temporary files left
