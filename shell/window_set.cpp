@@ -6,6 +6,7 @@
 #include "editor/EditSatelliteTransponder.h"
 #include "editor/EditTransponderInfo.h"
 #include "editor/SelectDownSatelliteList.h"
+#include "keysetting/KeySetting.h"
 #include "pictures/UploadMain.h"
 #include "shell/EditSatTp.h"
 #include "shell/KoreaIRDTool.h"
@@ -59,9 +60,9 @@ void DeclareWindows(ui::WindowRegistry& r) {
             [] { return new TfrmAnalogChannelInfomation; });
   r.Declare(QStringLiteral("TfrmIRDUploader"), QStringLiteral("Upload picture"),
             [] { return new orvane::pictures::TfrmIRDUploader; });
-  // The data area download tool and the key setting tool are not built yet.
+  // The data area download tool is not built yet.
   r.Declare(QStringLiteral("TfrmIrdDownload"), QStringLiteral("Download"), {});
-  r.Declare(QStringLiteral("TfrmKeySetting"), QStringLiteral("Key Setting Tool"), {});
+  r.Declare(QStringLiteral("TfrmKeySetting"), QStringLiteral("Key Setting Tool"), [] { return new orvane::keysetting::TfrmKeySetting; });
   r.Declare(QStringLiteral("TfrmSimpleupload"), QStringLiteral("Upload data"),
             ORVANE_HAVE_SOFTWARE_UPDATE ? ui::WindowRegistry::Factory(SoftwareUpdateWindow) : nullptr);
   r.Declare(QStringLiteral("TfrmSelectSatelliteList"), QStringLiteral("Select satellites to download"),

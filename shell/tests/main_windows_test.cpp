@@ -93,7 +93,7 @@ TEST_F(MainWindows, AllWindowsAreCreatedInOrderBeforeAnyIsShown) {
   }
   for (const char* built : {"TfrmIRDTool", "TfrmKoreaIRDTool", "TfrmEditSatTP", "TfrmEditSatelliteInfomation",
                             "TfrmEditTransponderInfo", "TfrmEditDigitalChannel",
-                            "TfrmAnalogChannelInfomation", "TfrmIRDUploader", "TfrmSelectSatelliteList"})
+                            "TfrmAnalogChannelInfomation", "TfrmIRDUploader", "TfrmKeySetting", "TfrmSelectSatelliteList"})
     EXPECT_NE(Windows().Find(built), nullptr) << built;
   EXPECT_FALSE(fs::exists(winDir / "orbelimg.dat"));  // nothing shown, nothing written
 }
@@ -149,7 +149,7 @@ TEST_F(MainWindows, TheSecondMainWindow) {
   EXPECT_TRUE(korea->btnOrvane->isEnabled());
   EXPECT_TRUE(korea->btnIRDUpload->isEnabled());
   EXPECT_FALSE(korea->btnIRDDownload->isEnabled());
-  EXPECT_FALSE(korea->btnKeySetting->isEnabled());
+  EXPECT_TRUE(korea->btnKeySetting->isEnabled());
   korea->btnProgreamExit->click();
   EXPECT_FALSE(korea->isVisible());
 }
