@@ -43,9 +43,11 @@ int Show(const std::string& path) {
   const ks::KeyTable t = ks::ReadKeyTable(path);
   std::string out;
   char marker[16];
-  std::snprintf(marker, sizeof marker, "%02X %02X %02X %02X", t.marker[0], t.marker[1], t.marker[2], t.marker[3]);
+  std::snprintf(marker, sizeof marker, "%02X %02X %02X %02X", t.marker[0], t.marker[1], t.marker[2],
+                t.marker[3]);
   out += "marker " + std::string(marker) + "\n";
-  for (int s = 1; s <= ks::kServiceCount; ++s) out += EntryLine(s, t.entries[static_cast<std::size_t>(s - 1)]);
+  for (int s = 1; s <= ks::kServiceCount; ++s)
+    out += EntryLine(s, t.entries[static_cast<std::size_t>(s - 1)]);
   std::fputs(out.c_str(), stdout);
   return 0;
 }

@@ -29,13 +29,25 @@ constexpr const char* kDialogFilter = "*.tpd|*.tpd";
 constexpr const char* kDialogFileName = "sattpdat.tpd";
 
 const char* const kColumnTitles[kGridColumns] = {
-    "",           "알고리즘",     "Key 1",        "Key 2",        "실제 Video PID",
-    "실제 Audio PID", "실제 PCR PID", "가상 Video PID", "가상 Audio PID", "가상 PCR PID",
+    "",
+    "알고리즘",
+    "Key 1",
+    "Key 2",
+    "실제 Video PID",
+    "실제 Audio PID",
+    "실제 PCR PID",
+    "가상 Video PID",
+    "가상 Audio PID",
+    "가상 PCR PID",
 };
 
-QString Text(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Text(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
-bool IsFixed(int row, int col) { return row == 0 || col == 0; }
+bool IsFixed(int row, int col) {
+  return row == 0 || col == 0;
+}
 
 }  // namespace
 
@@ -152,11 +164,13 @@ void TfrmKeySetting::showEvent(QShowEvent* e) {
 }
 
 void TfrmKeySetting::FormActivate() {
-  for (int col = 0; col < kGridColumns; ++col) sgKeysetting->item(0, col)->setText(QString::fromUtf8(kColumnTitles[col]));
+  for (int col = 0; col < kGridColumns; ++col)
+    sgKeysetting->item(0, col)->setText(QString::fromUtf8(kColumnTitles[col]));
   for (int row = 1; row <= kServiceCount; ++row)
     sgKeysetting->item(row, 0)->setText(QString::asprintf("Service ID %d", row));
   cbAlgorithm->setCurrentIndex(cbAlgorithm->findText(Text(kNoneText)));
-  for (int row = 1; row <= kServiceCount; ++row) sgKeysetting->item(row, column::kAlgorithm)->setText(Text(kNoneText));
+  for (int row = 1; row <= kServiceCount; ++row)
+    sgKeysetting->item(row, column::kAlgorithm)->setText(Text(kNoneText));
   {
     const QSignalBlocker block(sgKeysetting);  // the selection handler runs once, below, even when unchanged
     sgKeysetting->setCurrentCell(1, column::kKey1);
@@ -188,7 +202,8 @@ void TfrmKeySetting::cbAlgorithmChange() {
 KeyGrid TfrmKeySetting::ReadGrid() const {
   KeyGrid grid;
   for (int row = 0; row < kGridRows; ++row)
-    for (int col = 0; col < kGridColumns; ++col) grid.at(row, col) = sgKeysetting->item(row, col)->text().toStdString();
+    for (int col = 0; col < kGridColumns; ++col)
+      grid.at(row, col) = sgKeysetting->item(row, col)->text().toStdString();
   return grid;
 }
 
@@ -208,9 +223,13 @@ void TfrmKeySetting::Compute(Direction direction) {
   WriteGrid(grid);
 }
 
-void TfrmKeySetting::Button1Click() { Compute(Direction::RealToVirtual); }
+void TfrmKeySetting::Button1Click() {
+  Compute(Direction::RealToVirtual);
+}
 
-void TfrmKeySetting::Button6Click() { Compute(Direction::VirtualToReal); }
+void TfrmKeySetting::Button6Click() {
+  Compute(Direction::VirtualToReal);
+}
 
 void TfrmKeySetting::Button5Click() {
   KeyGrid grid = ReadGrid();
@@ -246,6 +265,8 @@ void TfrmKeySetting::Button4Click() {
   WriteGrid(grid);
 }
 
-void TfrmKeySetting::Button3Click() { close(); }
+void TfrmKeySetting::Button3Click() {
+  close();
+}
 
 }  // namespace orvane::keysetting

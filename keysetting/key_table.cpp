@@ -11,9 +11,11 @@ namespace orvane::keysetting {
 namespace {
 
 // Load reads the whole file; anything this large is surely not a file that carries a key table.
-constexpr std::size_t kReadCap = 16 * 1024 * 1024;
+constexpr std::size_t kReadCap = std::size_t{16} << 20;
 
-constexpr std::size_t EntryOffset(std::size_t n) { return kMarkerSize + n * kEntrySize; }
+constexpr std::size_t EntryOffset(std::size_t n) {
+  return kMarkerSize + n * kEntrySize;
+}
 
 }  // namespace
 
@@ -60,7 +62,8 @@ std::uint16_t Algorithm1VirtualToReal(std::uint16_t key1, std::uint16_t key2, st
 }
 
 std::uint16_t Algorithm2RealToVirtual(std::uint16_t key1, std::uint16_t key2, std::uint32_t real) {
-  return static_cast<std::uint16_t>(Rev13((real ^ key1 ^ kPidMask) & kPidMask) ^ (~std::uint32_t{key2} & 0xFFu));
+  return static_cast<std::uint16_t>(Rev13((real ^ key1 ^ kPidMask) & kPidMask) ^
+                                    (~std::uint32_t{key2} & 0xFFu));
 }
 
 std::uint16_t Algorithm2VirtualToReal(std::uint16_t key1, std::uint16_t key2, std::uint32_t virt) {
@@ -68,8 +71,8 @@ std::uint16_t Algorithm2VirtualToReal(std::uint16_t key1, std::uint16_t key2, st
                                     kPidMask);
 }
 
-std::optional<std::uint16_t> MapPid(int algorithm, std::uint16_t key1, std::uint16_t key2, Direction direction,
-                                    std::uint32_t pid) {
+std::optional<std::uint16_t> MapPid(int algorithm, std::uint16_t key1, std::uint16_t key2,
+                                    Direction direction, std::uint32_t pid) {
   const bool forward = direction == Direction::RealToVirtual;
   switch (algorithm) {
     case kAlgorithm1:
@@ -94,7 +97,8 @@ void ComputePids(KeyGrid& grid, KeyTable& table, Direction direction) {
   const bool forward = direction == Direction::RealToVirtual;
   for (int row = 1; row <= kServiceCount; ++row) {
     const std::string& name = grid.at(row, column::kAlgorithm);
-    if (name == kNoneText || grid.at(row, column::kKey1).empty() || grid.at(row, column::kKey2).empty()) continue;
+    if (name == kNoneText || grid.at(row, column::kKey1).empty() || grid.at(row, column::kKey2).empty())
+      continue;
     std::int16_t algorithm;
     if (name == kAlgorithm1Text)
       algorithm = kAlgorithm1;

@@ -70,15 +70,17 @@ std::uint16_t Algorithm1VirtualToReal(std::uint16_t key1, std::uint16_t key2, st
 std::uint16_t Algorithm2RealToVirtual(std::uint16_t key1, std::uint16_t key2, std::uint32_t real);
 std::uint16_t Algorithm2VirtualToReal(std::uint16_t key1, std::uint16_t key2, std::uint32_t virt);
 // `algorithm` 1 or 2; any other value maps nothing and gives nullopt.
-std::optional<std::uint16_t> MapPid(int algorithm, std::uint16_t key1, std::uint16_t key2, Direction direction,
-                                    std::uint32_t pid);
+std::optional<std::uint16_t> MapPid(int algorithm, std::uint16_t key1, std::uint16_t key2,
+                                    Direction direction, std::uint32_t pid);
 
 // ---- Text rules of the window
 
 // A number as the window reads a key or PID cell: signed 32-bit decimal; nullopt when it is not one.
 std::optional<std::int32_t> CellNumber(std::string_view text);
 // A key kept to 16 bits (typed 65537 is stored as 1, -1 as 65535).
-inline std::uint16_t StoredKey(std::int32_t typed) { return static_cast<std::uint16_t>(typed); }
+inline std::uint16_t StoredKey(std::int32_t typed) {
+  return static_cast<std::uint16_t>(typed);
+}
 
 // ---- The grid (rows and columns as the window shows them; row 0 and column 0 hold the titles)
 
@@ -100,7 +102,9 @@ inline constexpr std::string_view kAlgorithm2Text = "알고리즘2";
 
 struct KeyGrid {
   std::array<std::array<std::string, kGridColumns>, kGridRows> cells;  // cells[row][column]
-  std::string& at(int row, int col) { return cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)]; }
+  std::string& at(int row, int col) {
+    return cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+  }
   const std::string& at(int row, int col) const {
     return cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
   }

@@ -43,8 +43,8 @@ class KeysCli : public ::testing::Test {
     return {std::istreambuf_iterator<char>(in), {}};
   }
   static void Put(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   std::filesystem::path dir_;
 };

@@ -61,8 +61,8 @@ class KeySettingWindow : public ::testing::Test {
     return {std::istreambuf_iterator<char>(in), {}};
   }
   static void Put(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   static std::vector<std::uint8_t> Pattern(std::size_t n) {
     std::vector<std::uint8_t> b(n);
@@ -86,10 +86,16 @@ TEST_F(KeySettingWindow, LayoutTitlesAndTheAlgorithmComboOverItsCell) {
   ASSERT_EQ(g->rowCount(), 9);
   EXPECT_EQ(g->columnWidth(9), 75);
   EXPECT_EQ(g->rowHeight(8), 21);
-  const QStringList titles = {"", QString::fromUtf8("알고리즘"), "Key 1", "Key 2",
-                              QString::fromUtf8("실제 Video PID"), QString::fromUtf8("실제 Audio PID"),
-                              QString::fromUtf8("실제 PCR PID"), QString::fromUtf8("가상 Video PID"),
-                              QString::fromUtf8("가상 Audio PID"), QString::fromUtf8("가상 PCR PID")};
+  const QStringList titles = {"",
+                              QString::fromUtf8("알고리즘"),
+                              "Key 1",
+                              "Key 2",
+                              QString::fromUtf8("실제 Video PID"),
+                              QString::fromUtf8("실제 Audio PID"),
+                              QString::fromUtf8("실제 PCR PID"),
+                              QString::fromUtf8("가상 Video PID"),
+                              QString::fromUtf8("가상 Audio PID"),
+                              QString::fromUtf8("가상 PCR PID")};
   for (int col = 0; col < 10; ++col) EXPECT_EQ(Cell(0, col), titles[col]) << col;
   for (int row = 1; row <= 8; ++row) {
     EXPECT_EQ(Cell(row, 0), QString("Service ID %1").arg(row));
@@ -133,7 +139,8 @@ TEST_F(KeySettingWindow, LayoutTitlesAndTheAlgorithmComboOverItsCell) {
 
   Select(5, 1);  // the combo moves and shows the new cell's text
   EXPECT_EQ(w_->cbAlgorithm->currentText(), "None");
-  EXPECT_EQ(w_->cbAlgorithm->y(), g->viewport()->mapTo(w_.get(), g->visualRect(g->model()->index(5, 1)).topLeft()).y());
+  EXPECT_EQ(w_->cbAlgorithm->y(),
+            g->viewport()->mapTo(w_.get(), g->visualRect(g->model()->index(5, 1)).topLeft()).y());
   Select(5, 2);
   EXPECT_FALSE(w_->cbAlgorithm->isVisible());
   EXPECT_EQ(Cell(3, 1), kA2);

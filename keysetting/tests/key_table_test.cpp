@@ -27,7 +27,7 @@ std::uint16_t ReverseByText(std::uint32_t x) {
   return static_cast<std::uint16_t>(std::stoul(bits, nullptr, 2));
 }
 
-class TempDir : public ::testing::Test {
+class KeyTableFile : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("orvane-keys-" + std::to_string(getpid()) + "-" +
@@ -41,8 +41,8 @@ class TempDir : public ::testing::Test {
     return {std::istreambuf_iterator<char>(in), {}};
   }
   static void Put(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   static std::vector<std::uint8_t> Noise(std::size_t size) {
     std::mt19937 random(42);
@@ -101,10 +101,12 @@ TEST(KeyMappings, KnownValuesAndTheKeyBitsEachAlgorithmUses) {
 
   // Algorithm 1 uses 8 bits of key 1 and 13 of key 2; algorithm 2 the other way round.
   for (std::uint32_t pid : {0u, 1u, 0x155u, 0x1FFFu}) {
-    EXPECT_EQ(ks::Algorithm1RealToVirtual(0x12, 0x0345, pid), ks::Algorithm1RealToVirtual(0xFF12, 0xE345, pid));
+    EXPECT_EQ(ks::Algorithm1RealToVirtual(0x12, 0x0345, pid),
+              ks::Algorithm1RealToVirtual(0xFF12, 0xE345, pid));
     EXPECT_NE(ks::Algorithm1RealToVirtual(0x12, 0x0345, pid), ks::Algorithm1RealToVirtual(0x92, 0x0345, pid));
     EXPECT_NE(ks::Algorithm1RealToVirtual(0x12, 0x0345, pid), ks::Algorithm1RealToVirtual(0x12, 0x1345, pid));
-    EXPECT_EQ(ks::Algorithm2RealToVirtual(0x1234, 0x56, pid), ks::Algorithm2RealToVirtual(0xF234, 0xFF56, pid));
+    EXPECT_EQ(ks::Algorithm2RealToVirtual(0x1234, 0x56, pid),
+              ks::Algorithm2RealToVirtual(0xF234, 0xFF56, pid));
     EXPECT_NE(ks::Algorithm2RealToVirtual(0x1234, 0x56, pid), ks::Algorithm2RealToVirtual(0x0234, 0x56, pid));
     EXPECT_NE(ks::Algorithm2RealToVirtual(0x1234, 0x56, pid), ks::Algorithm2RealToVirtual(0x1234, 0xD6, pid));
   }
@@ -127,14 +129,16 @@ TEST(KeyMappings, APidAboveTheThirteenBitsUsesItsLowBits) {
     for (const auto d : {ks::Direction::RealToVirtual, ks::Direction::VirtualToReal})
       for (std::uint32_t pid : {0u, 5u, 8191u})
         for (std::uint32_t high : {0x2000u, 0xE000u, 0xFFFFE000u})
-          EXPECT_EQ(ks::MapPid(algorithm, 300, 7000, d, pid | high), ks::MapPid(algorithm, 300, 7000, d, pid));
+          EXPECT_EQ(ks::MapPid(algorithm, 300, 7000, d, pid | high),
+                    ks::MapPid(algorithm, 300, 7000, d, pid));
 }
 
 TEST(KeyTableBlock, LayoutIsLittleEndianEntriesBehindTheMarker) {
   const ks::Block block = ks::EncodeBlock(SampleTable());
   ASSERT_EQ(block.size(), 68u);
   const std::vector<std::uint8_t> head(block.begin(), block.begin() + 12);
-  EXPECT_EQ(head, (std::vector<std::uint8_t>{0xBA, 0xB0, 0xBA, 0xB0, 0x01, 0x00, 0x34, 0x12, 0x78, 0x56, 0, 0}));
+  EXPECT_EQ(head,
+            (std::vector<std::uint8_t>{0xBA, 0xB0, 0xBA, 0xB0, 0x01, 0x00, 0x34, 0x12, 0x78, 0x56, 0, 0}));
   const std::vector<std::uint8_t> third(block.begin() + 4 + 16, block.begin() + 4 + 24);
   EXPECT_EQ(third, (std::vector<std::uint8_t>{0x02, 0x00, 0x34, 0x12, 0xCD, 0xAB, 0, 0}));
   const std::vector<std::uint8_t> last(block.begin() + 60, block.end());
@@ -157,7 +161,8 @@ TEST(KeyGridCompute, RowsSkippedAndPidCellsAsTheWindowReadsThem) {
       {"알고리즘2", " 12", "+34", "-1", "", "", "", "", ""},
   }};
   for (int r = 0; r < 8; ++r)
-    for (int c = 0; c < 9; ++c) g.at(r + 1, c + 1) = rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+    for (int c = 0; c < 9; ++c)
+      g.at(r + 1, c + 1) = rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
   ASSERT_EQ(g.at(1, 1), a1);
 
   ks::KeyTable t;
@@ -175,7 +180,7 @@ TEST(KeyGridCompute, RowsSkippedAndPidCellsAsTheWindowReadsThem) {
   EXPECT_EQ(g.at(1, 7), "4096");
   EXPECT_EQ(g.at(1, 8), "1");
   EXPECT_EQ(g.at(1, 9), "8191");
-  EXPECT_EQ(g.at(3, 7), "keep");  // empty real cell
+  EXPECT_EQ(g.at(3, 7), "keep");                                                       // empty real cell
   EXPECT_EQ(g.at(3, 8), std::to_string(ks::Algorithm2RealToVirtual(4464, 65535, 0)));  // "abc" counts as 0
   EXPECT_EQ(g.at(3, 9), std::to_string(ks::Algorithm2RealToVirtual(4464, 65535, 5)));  // 8197: low 13 bits
   for (int row : {2, 4, 5, 6, 7}) {
@@ -234,7 +239,7 @@ TEST(KeyGridShow, LoadedTableFillsAlgorithmsAndKeysAndEmptiesTheRest) {
   }
 }
 
-TEST_F(TempDir, WriteChangesOnlyTheBlockAndKeepsModeAndLink) {
+TEST_F(KeyTableFile, WriteChangesOnlyTheBlockAndKeepsModeAndLink) {
   const std::vector<std::uint8_t> before = Noise(65536);
   Put(Path("real.tpd"), before);
   ::chmod(Path("real.tpd").c_str(), 0640);
@@ -255,17 +260,14 @@ TEST_F(TempDir, WriteChangesOnlyTheBlockAndKeepsModeAndLink) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);  // no temporary left
 }
 
-TEST_F(TempDir, WriteRefusesWhatIsNotADatabaseImageFile) {
+TEST_F(KeyTableFile, WriteRefusesWhatIsNotADatabaseImageFile) {
   struct Case {
     const char* name;
     long size;  // -1: no such file; -2: a folder
     const char* reason;
-  } cases[] = {{"short.tpd", 65535, "65535 bytes"},
-               {"long.tpd", 65537, "65537 bytes"},
-               {"empty.tpd", 0, "0 bytes"},
-               {"huge.tpd", 300 * 1024 * 1024, "314572800 bytes"},
-               {"missing.tpd", -1, "No such file"},
-               {"folder.tpd", -2, "directory"}};
+  } cases[] = {{"short.tpd", 65535, "65535 bytes"}, {"long.tpd", 65537, "65537 bytes"},
+               {"empty.tpd", 0, "0 bytes"},         {"huge.tpd", 300 * 1024 * 1024, "314572800 bytes"},
+               {"missing.tpd", -1, "No such file"}, {"folder.tpd", -2, "directory"}};
   for (const Case& c : cases) {
     const std::string path = Path(c.name);
     std::vector<std::uint8_t> before;
@@ -293,7 +295,7 @@ TEST_F(TempDir, WriteRefusesWhatIsNotADatabaseImageFile) {
   }
 }
 
-TEST_F(TempDir, ReadTakesTheBlockOfAnyFileLongEnoughWithoutLookingAtTheMarker) {
+TEST_F(KeyTableFile, ReadTakesTheBlockOfAnyFileLongEnoughWithoutLookingAtTheMarker) {
   std::vector<std::uint8_t> file = Noise(0x6F00 + 68);
   ks::KeyTable t = SampleTable();
   t.marker = {1, 2, 3, 4};
