@@ -10,9 +10,6 @@ namespace orvane::keysetting {
 
 namespace {
 
-// Load reads the whole file; anything this large is surely not a file that carries a key table.
-constexpr std::size_t kReadCap = std::size_t{16} << 20;
-
 constexpr std::size_t EntryOffset(std::size_t n) {
   return kMarkerSize + n * kEntrySize;
 }
@@ -153,7 +150,7 @@ void ShowTable(const KeyTable& table, KeyGrid& grid) {
 }
 
 KeyTable ReadKeyTable(const std::string& path) {
-  const std::vector<std::uint8_t> file = files::ReadFileWhole(path, kReadCap);
+  const std::vector<std::uint8_t> file = files::ReadFileStart(path, kBlockOffset + kBlockSize);
   if (file.size() < kBlockOffset + kBlockSize)
     throw files::FileError(path, 0,
                            "cannot read " + path + ": too short to hold a key table (" +

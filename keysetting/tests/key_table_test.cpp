@@ -303,6 +303,9 @@ TEST_F(KeyTableFile, ReadTakesTheBlockOfAnyFileLongEnoughWithoutLookingAtTheMark
   std::copy(block.begin(), block.end(), file.begin() + 0x6F00);
   Put(Path("exact.bin"), file);
   EXPECT_EQ(ks::ReadKeyTable(Path("exact.bin")), t);
+  Put(Path("large.bin"), file);
+  fs::resize_file(Path("large.bin"), std::uintmax_t{1} << 30);  // sparse; only its start is read
+  EXPECT_EQ(ks::ReadKeyTable(Path("large.bin")), t);
 
   file.pop_back();
   Put(Path("short.bin"), file);
