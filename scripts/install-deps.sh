@@ -13,6 +13,7 @@ packages=(
   dtv-scan-tables
   python3
   xvfb xauth
+  fonts-nanum
 )
 
 missing=()
