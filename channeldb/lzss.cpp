@@ -6,9 +6,18 @@
 #include <iterator>
 #include <memory>
 
-// The tree walks have an x86-64 assembly form. Sanitizer builds take the portable form instead, so that the
-// sanitizers see its memory accesses and the test suite covers both forms (the assembly in the normal build).
-#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
+// The tree walks have an x86-64 assembly form. AddressSanitizer builds take the portable form instead, so that
+// the sanitizer sees its memory accesses (it cannot see those made inside inline assembly) and the test suite
+// covers both forms (the assembly in the normal build). GCC says ASan with __SANITIZE_ADDRESS__, clang with
+// __has_feature. ORVANE_LZSS_PORTABLE asks for the portable form, for comparing the two in one program.
+#if defined(__SANITIZE_ADDRESS__)
+#define ORVANE_LZSS_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORVANE_LZSS_ASAN 1
+#endif
+#endif
+#if defined(__x86_64__) && !defined(ORVANE_LZSS_ASAN) && !defined(ORVANE_LZSS_PORTABLE)
 #define ORVANE_LZSS_ASM 1
 #else
 #define ORVANE_LZSS_ASM 0
@@ -520,6 +529,10 @@ DecodeResult Decode(std::span<const std::uint8_t> input, std::span<std::uint8_t>
     }
   }
   return result;
+}
+
+const char* EncoderWalk() {
+  return ORVANE_LZSS_ASM ? "x86-64 assembly" : "portable";
 }
 
 }  // namespace orvane::lzss

@@ -31,4 +31,8 @@ struct DecodeResult {
 // is dropped, as is an incomplete last group.
 DecodeResult Decode(std::span<const std::uint8_t> input, std::span<std::uint8_t> output);
 
+// Which form of the encoder's tree walk this build runs: "x86-64 assembly" or "portable" (AddressSanitizer
+// builds, other machines). The output is the same.
+const char* EncoderWalk();
+
 }  // namespace orvane::lzss

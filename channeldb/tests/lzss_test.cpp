@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "lzss_reference.h"
@@ -82,4 +83,23 @@ TEST(Lzss, DecoderStaysInsideItsOutput) {
   EXPECT_EQ(RoundTrip({0x03, 'x'}, 64), Of("x"));
   // Only positions 0 to 4077 start as spaces; the look-ahead area starts as zero. A reference wraps past 4095.
   EXPECT_EQ(RoundTrip({0x00, 0xFE, 0xF1}, 64), Bytes({0, 0, ' ', ' '})) << "positions 4094, 4095, 0, 1";
+}
+
+// AddressSanitizer cannot see memory accesses inside inline assembly: every ASan build (GCC or clang) must run
+// the portable walk; other x86-64 builds run the assembly.
+TEST(Lzss, BuildSaysWhichWalkItRuns) {
+  bool asan = false;
+#if defined(__SANITIZE_ADDRESS__)
+  asan = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+  asan = true;
+#endif
+#endif
+  std::printf("LZSS encoder walk: %s\n", orvane::lzss::EncoderWalk());
+#if defined(__x86_64__)
+  EXPECT_STREQ(orvane::lzss::EncoderWalk(), asan ? "portable" : "x86-64 assembly");
+#else
+  EXPECT_STREQ(orvane::lzss::EncoderWalk(), "portable");
+#endif
 }
