@@ -10,25 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "cli/tests/cli_run.h"
+
 namespace {
 
-struct Result {
-  int status;
-  std::string out;
-};
-
-Result Cli(const std::string& args) {
-  const std::string cmd = std::string(ORVANE_CLI_PATH) + " " + args + " 2>&1";
-  Result r{-1, {}};
-  if (FILE* p = popen(cmd.c_str(), "r")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  }
-  return r;
-}
+using cli_test::Cli;
+using cli_test::Result;
 
 class KeysCli : public ::testing::Test {
  protected:

@@ -9,28 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "cli/tests/cli_run.h"
 #include "transfer/tests/sim_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status;
-  std::string out;
-};
-
-Result Shell(const std::string& cmd) {
-  Result r{-1, {}};
-  if (FILE* p = popen((cmd + " 2>&1").c_str(), "r")) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  }
-  return r;
-}
+using cli_test::Result;
+using cli_test::Shell;
 
 std::vector<std::uint8_t> Read(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include "common/file_io.h"
+#include "editor/tests/qt_app.h"
 #include "pictures/tests/picture_test_support.h"
 #include "transfer/tests/sim_process.h"
 #include "ui/prompts.h"
@@ -32,14 +33,6 @@ extern "C" const char* __tsan_default_suppressions() {
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "picture_window_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 // Returns streams of a chosen length whose bytes count up from a seed.
 struct FakeEncoder : Encoder {
   std::int32_t* length;
@@ -54,7 +47,7 @@ struct FakeEncoder : Encoder {
 class UploadMainTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
+    TestApp();
     ASSERT_TRUE(dir.isValid());
     previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
