@@ -194,6 +194,12 @@ std::int16_t Fetch(const char* url, std::int32_t* size, std::int32_t* status, st
       PutMessage(buffer, kMsgRead);
     } else {
       *status = OpenUrlErrorNumber(rc);
+      // libcurl also says "unsupported protocol" for an answer that is not HTTP (HTTP/0.9, a garbage status
+      // line); once a server was reached, the scheme was fine and the answer is what is wrong.
+      char* ip = nullptr;
+      if (rc == CURLE_UNSUPPORTED_PROTOCOL && curl_easy_getinfo(h, CURLINFO_PRIMARY_IP, &ip) == CURLE_OK &&
+          ip != nullptr && *ip != '\0')
+        *status = QUONEL_ERROR_INVALID_SERVER_RESPONSE;
       *stage = QUONEL_STAGE_OPEN_URL;
       PutMessage(buffer, kMsgOpenUrl);
     }

@@ -37,7 +37,7 @@ inline int ClosedPort() {
 
 class LocalHttpServer {
  public:
-  enum class Behaviour { kAnswer, kSilent, kCloseAtOnce, kCutBody, kDrip };
+  enum class Behaviour { kAnswer, kSilent, kCloseAtOnce, kCutBody, kDrip, kRaw };  // kRaw: the body alone, as the whole answer
   struct Route {
     Route(int s = 200, std::string b = {}, std::string loc = {}, Behaviour how = Behaviour::kAnswer)
         : status(s), body(std::move(b)), location(std::move(loc)), behaviour(how) {}
@@ -172,6 +172,9 @@ class LocalHttpServer {
         WaitReadable(c);  // until the client gives up or the server stops
         return;
       case Behaviour::kCloseAtOnce:
+        return;
+      case Behaviour::kRaw:
+        SendAll(c, r.body);
         return;
       case Behaviour::kDrip: {
         // The headers at once, then one byte of the body every 200 ms until the client gives up.

@@ -98,6 +98,9 @@ TEST_F(OpenUrlTest, DeliversAnswersWithTheirStatus) {
 TEST_F(OpenUrlTest, FailuresReportStageStatusAndMessage) {
   server.SetRoute("/silent", {200, "", "", Behaviour::kSilent});
   server.SetRoute("/hangup", {200, "", "", Behaviour::kCloseAtOnce});
+  // Answers that are not HTTP: a garbage status line, and HTTP/0.9 (a body without any status line).
+  server.SetRoute("/garbage", {200, "SATCODX103 not a status line\r\n\r\nbody", "", Behaviour::kRaw});
+  server.SetRoute("/http09", {200, "SATCODX103Test Sat (19.2E)\n", "", Behaviour::kRaw});
   server.SetRoute("/cut", {200, std::string(1000, 'x'), "", Behaviour::kCutBody});
   server.SetRoute("/loop", {302, "", "/loop"});
   server.SetRoute("/drip", {200, "", "", Behaviour::kDrip});  // fast enough for the stall limit, never done
@@ -113,6 +116,10 @@ TEST_F(OpenUrlTest, FailuresReportStageStatusAndMessage) {
        "InternetOpenUrl Error."},
       {server.Url("/silent"), QUONEL_STAGE_OPEN_URL, QUONEL_ERROR_TIMEOUT, "InternetOpenUrl Error."},
       {server.Url("/hangup"), QUONEL_STAGE_OPEN_URL, QUONEL_ERROR_INVALID_SERVER_RESPONSE,
+       "InternetOpenUrl Error."},
+      {server.Url("/garbage"), QUONEL_STAGE_OPEN_URL, QUONEL_ERROR_INVALID_SERVER_RESPONSE,
+       "InternetOpenUrl Error."},
+      {server.Url("/http09"), QUONEL_STAGE_OPEN_URL, QUONEL_ERROR_INVALID_SERVER_RESPONSE,
        "InternetOpenUrl Error."},
       {server.Url("/loop"), QUONEL_STAGE_OPEN_URL, QUONEL_ERROR_REDIRECT_FAILED, "InternetOpenUrl Error."},
       {"ftp://127.0.0.1/x.sdx", QUONEL_STAGE_OPEN_URL, QUONEL_ERROR_UNRECOGNIZED_SCHEME,
