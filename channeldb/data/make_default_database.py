@@ -50,13 +50,34 @@ def position_of(filename):
     return deg if m.group(2) == "E" else 360.0 - deg
 
 
+# The receiver's two bands, MHz: Ku and C.
+BANDS = ((10700, 12750), (3400, 4200))
+
+
+def in_bands(mhz):
+    return any(lo <= mhz <= hi for lo, hi in BANDS)
+
+
+def to_mhz(value):
+    """Most tables give kHz, some MHz: a value below 100000 cannot be kHz of a satellite band."""
+    v = int(value)
+    return round(v / 1000) if v >= 100000 else v
+
+
+def to_ksym(value):
+    """Symbol rates in sym/s, or already in ksym/s in some tables."""
+    v = int(value)
+    return round(v / 1000) if v >= 100000 else v
+
+
 def read_scan_table(path):
     out, cur = [], {}
     def flush():
         if "FREQUENCY" in cur and "SYMBOL_RATE" in cur:
-            mhz = round(int(cur["FREQUENCY"]) / 1000)
-            ksym = round(int(cur["SYMBOL_RATE"]) / 1000)
-            if 0 < mhz <= 65535 and 0 < ksym <= 65535:
+            mhz = to_mhz(cur["FREQUENCY"])
+            ksym = to_ksym(cur["SYMBOL_RATE"])
+            # Outside both bands (S band, a table's typo) is nothing the receiver tunes to.
+            if in_bands(mhz) and 0 < ksym <= 65535:
                 out.append((mhz, POL.get(cur.get("POLARIZATION", "HORIZONTAL"), 0), ksym,
                             FEC.get(cur.get("INNER_FEC", "3/4"), 3)))
     with open(path, encoding="latin-1") as f:

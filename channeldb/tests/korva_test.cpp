@@ -66,6 +66,17 @@ const char* kExpectedRows =
 
 }  // namespace
 
+// Every built-in transponder is one the receiver can tune: Ku band or C band.
+TEST(KorvaDefaults, EveryTransponderLiesInABand) {
+  int outside = 0;
+  for (const auto& tp : korva::DefaultTransponders()) {
+    const bool ku = tp.frequency >= 10700 && tp.frequency <= 12750;
+    const bool c = tp.frequency >= 3400 && tp.frequency <= 4200;
+    if (!ku && !c) ADD_FAILURE() << "transponder at " << tp.frequency << " MHz (#" << ++outside << ")";
+  }
+  EXPECT_EQ(korva::DefaultTransponders().size(), 1379u);
+}
+
 TEST(KorvaDefaults, RowsTranspondersAndEmptySlots) {
   Buffers buf;
   ASSERT_EQ(DELVO_LoadDefaultData(buf.image->bytes.data()), buf.image->bytes.data());
