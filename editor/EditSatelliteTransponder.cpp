@@ -1,4 +1,5 @@
 #include "editor/EditSatelliteTransponder.h"
+#include "common/latin1.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -48,9 +49,7 @@ constexpr int kSatelliteWidth = 290;
 constexpr int kTransponderWidth = 212;
 constexpr int kChannelWidth = kWidth - 4 * kMargin - kSatelliteWidth - kTransponderWidth;
 
-QString Latin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
+QString Latin1(const std::string& s) { return orvane::text::FromLatin1(s); }
 
 QLabel* CaptionPanel(QWidget* parent, const char* name, const char* caption, int left, int width) {
   auto* panel = new QLabel(QString::fromLatin1(caption), parent);

@@ -1,4 +1,5 @@
 #include "editor/SelectDownSatelliteList.h"
+#include "common/latin1.h"
 #include "editor/list_box.h"
 
 #include <QFontDatabase>
@@ -19,9 +20,7 @@ constexpr int kPanelHeight = 28;
 constexpr int kButtonWidth = 130;
 constexpr int kButtonHeight = 30;
 
-QString Latin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
+QString Latin1(const std::string& s) { return orvane::text::FromLatin1(s); }
 }  // namespace
 
 TfrmSelectSatelliteList::TfrmSelectSatelliteList(QWidget* parent) : QDialog(parent) {

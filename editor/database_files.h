@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "channeldb/records.h"
+#include "common/file_names.h"
 
 namespace orvane::editor {
 
 // The path every save writes as well, and which "Update channel data" hands to the software update tool.
-inline constexpr const char* kLatestDatabasePath = "./LastestTP.Dat";
+inline constexpr const char* kLatestDatabasePath = files::kLatestDatabasePath;
 // What the save dialog proposes.
-inline constexpr const char* kDefaultDatabasePath = "./sattpdat.tpd";
+inline constexpr const char* kDefaultDatabasePath = files::kDefaultDatabasePath;
 
 // Loads `path` into the three buffers (a missing or damaged file gives the library's defaults) and rebuilds
 // the model from them.

@@ -1,4 +1,5 @@
 #include "editor/editor_core.h"
+#include "common/decimal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -314,21 +315,7 @@ void DeleteChannels(DATABASETRANSPONDERINFO& transponder, const std::vector<bool
 }
 
 std::int32_t TextToInt32(std::string_view text, std::int32_t fallback) {
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  if (i == text.size()) return fallback;
-  std::int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c < '0' || c > '9') return fallback;
-    value = value * 10 + (c - '0');
-    if (value > static_cast<std::int64_t>(INT32_MAX) + 1) return fallback;
-  }
-  if (negative) value = -value;
-  if (value < INT32_MIN || value > INT32_MAX) return fallback;
-  return static_cast<std::int32_t>(value);
+  return text::ParseDecimal(text).value_or(fallback);
 }
 
 std::string UnsignedText(std::int32_t value) {

@@ -2,6 +2,8 @@
 // button at the bottom, all at fixed places so the dialogs keep their designed look.
 #pragma once
 
+#include "common/latin1.h"
+
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -30,13 +32,10 @@ QComboBox* Combo(QDialog* dialog, const char* name, int row, const QStringList& 
 QPushButton* SaveButton(QDialog* dialog, const char* name, int rows);
 QPushButton* CancelButton(QDialog* dialog, const char* name, int rows);
 
-// Names are byte strings; Latin-1 lets every byte through unchanged.
-inline QString FromBytes(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-inline std::string ToBytes(const QString& s) {
-  return s.toLatin1().toStdString();
-}
+using text::FromLatin1;
+using text::ToLatin1;
+inline QString FromBytes(const std::string& s) { return FromLatin1(s); }
+inline std::string ToBytes(const QString& s) { return ToLatin1(s); }
 // A drop-down box shows index `i`, or no row when the index is not in its list.
 void SelectIndex(QComboBox* box, int i);
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "common/decimal.h"
 #include "common/file_io.h"
 #include "satcodx/satcodx_import.h"
 
@@ -17,28 +18,9 @@ std::string_view Field(std::string_view line, int column, int count) {
   return line.substr(start, static_cast<std::size_t>(count));
 }
 
-std::optional<std::int32_t> ToInt(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i == text.size()) return std::nullopt;
-  std::int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > std::numeric_limits<std::int32_t>::max() || value < std::numeric_limits<std::int32_t>::min())
-    return std::nullopt;
-  return static_cast<std::int32_t>(value);
-}
-
 std::int32_t ToIntOrThrow(std::string_view text) {
   if (auto v = ToInt(text)) return *v;
-  throw SatcodxError("'" + std::string(text) + "' is not a valid integer value");
+  throw SatcodxError(orvane::text::NotAnIntegerMessage(text));
 }
 
 std::string_view TrimTrailingBlanks(std::string_view text) {

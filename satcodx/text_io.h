@@ -8,13 +8,15 @@
 #include <string>
 #include <string_view>
 
+#include "common/decimal.h"
+
 namespace orvane::satcodx::text {
 
 // `count` characters from 1-based `column`, clipped to the line (a field past the end is empty).
 std::string_view Field(std::string_view line, int column, int count);
 
-// Signed decimal text: leading blanks, an optional sign, then only decimal digits, within 32 bits.
-std::optional<std::int32_t> ToInt(std::string_view text);
+// The program's signed decimal rule.
+inline std::optional<std::int32_t> ToInt(std::string_view text) { return orvane::text::ParseDecimal(text); }
 inline std::int32_t ToIntDef(std::string_view text, std::int32_t fallback) {
   return ToInt(text).value_or(fallback);
 }

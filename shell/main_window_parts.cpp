@@ -1,4 +1,5 @@
 #include "shell/main_window_parts.h"
+#include "common/latin1.h"
 
 #include <QDialog>
 #include <QFrame>
@@ -51,7 +52,7 @@ QPlainTextEdit* ParameterMemo(QWidget* window) {
   memo->setObjectName(QStringLiteral("Memo1"));
   QStringList lines;
   for (const auto line : encoder::kParameterLines)
-    lines << QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
+    lines << orvane::text::FromLatin1(line);
   memo->setPlainText(lines.join(QLatin1Char('\n')));
   memo->setVisible(false);
   return memo;
@@ -60,7 +61,7 @@ QPlainTextEdit* ParameterMemo(QWidget* window) {
 void WriteParameterFileFrom(const QPlainTextEdit* memo) {
   std::vector<std::string> lines;
   for (const QString& line : memo->toPlainText().split(QLatin1Char('\n')))
-    lines.push_back(line.toLatin1().toStdString());
+    lines.push_back(orvane::text::ToLatin1(line));
   try {
     encoder::WriteParameterFile(encoder::ParameterFilePath(), lines);
   } catch (const std::exception& e) {

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "common/file_names.h"
+
 namespace orvane::transfer {
 
-inline constexpr const char* kChannelDataFile = "./LastestTP.Dat";
+inline constexpr const char* kChannelDataFile = files::kLatestDatabasePath;  // the editor's latest save
 inline constexpr std::int64_t kChannelDataSize = 65536;
 // ImageVersion lies this many bytes before the end of the image (first and second byte).
 inline constexpr std::int64_t kVersionOffsetFromEnd = 224;

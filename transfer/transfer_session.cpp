@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/bytes.h"
+#include "common/decimal.h"
 
 namespace orvane::transfer {
 
@@ -15,24 +16,11 @@ std::string Format(const char* fmt, long long a) {
   return buf;
 }
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
 }  // namespace
 
 long long StrToInt(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  const std::size_t digitsStart = i;
-  long long value = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - digitsStart < 12)
-    value = value * 10 + (text[i++] - '0');
-  if (i == digitsStart || i != text.size())
-    throw TransferError("'" + text + "' is not a valid integer value");
-  return negative ? -value : value;
+  if (const auto v = text::ParseDecimal(text)) return *v;
+  throw TransferError(text::NotAnIntegerMessage(text));
 }
 
 TransferSession::TransferSession(TransferHost& host, Direction direction)
