@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "common/file_io.h"
 
 namespace {
 
@@ -466,11 +467,12 @@ class Receiver {
     for (std::uint8_t b : image) checksum += b;
     Say("image length %u checksum %X packets %d", length, checksum, n);
     if (!o_.save.empty()) {
-      const std::string tmp = o_.save + ".tmp";
-      std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-      f.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-      f.close();
-      if (f && std::rename(tmp.c_str(), o_.save.c_str()) == 0) Say("saved %s", o_.save.c_str());
+      try {
+        orvane::files::WriteFileWhole(o_.save, image);
+        Say("saved %s", o_.save.c_str());
+      } catch (const orvane::files::FileError& e) {
+        Say("%s", e.what());
+      }
     }
     Step("checksum");
     SendNumber(o_.badImageChecksum ? checksum + 1 : checksum);
