@@ -113,7 +113,9 @@ TEST_F(SatTpFileTest, SizesDecide) {
       EXPECT_EQ(SatTpMessage(f.check), nullptr);
     }
     EXPECT_EQ(f.bytes.size(), c.check == SatTpCheck::Ok ? 65536u : 0u);
-    if (c.check == SatTpCheck::Ok) EXPECT_EQ(f.bytes, Pattern(65536, 9));
+    if (c.check == SatTpCheck::Ok) {
+      EXPECT_EQ(f.bytes, Pattern(65536, 9));
+    }
   }
 }
 

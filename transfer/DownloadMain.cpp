@@ -1,0 +1,354 @@
+#include "transfer/DownloadMain.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFont>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QUrl>
+#include <cstdio>
+
+#include "common/file_io.h"
+#include "pictures/library_encoder.h"
+#include "transfer/data_area.h"
+#include "transfer/qt_transfer_host.h"
+#include "ui/prompts.h"
+
+namespace orvane::transfer {
+
+namespace {
+
+using pictures::PictureKind;
+
+constexpr int kClientWidth = 792;
+constexpr int kClientHeight = 573;
+constexpr int kPortCount = 6;
+constexpr int kGap = 6;
+constexpr int kPanelWidth = 256;  // three with equal margins in the client width
+constexpr int kPanelHeight = 326;
+constexpr int kControlRowY = 340;
+constexpr int kFileRowHeight = 36;
+constexpr int kSatTpRowY = 376;
+constexpr int kFileNameRowY = 418;
+constexpr int kMemoY = 460;
+constexpr int kFileButtonWidth = 150;
+constexpr int kLargeFontPoints = 14;
+constexpr int kFlushMs = 500;
+constexpr std::uint8_t kSourceFill = 0xFF;
+const pictures::PanelSettings kPanelSettings{QStringLiteral("3000000"), 40};
+
+constexpr const char* kCaptionStart = "Start";
+constexpr const char* kCaptionCancel = "Cancel";
+constexpr const char* kMsgComPort = "ERROR : COM Port";
+constexpr const char* kSaveFilter = "*.dat|*.dat|*.tpd|*.tpd";
+constexpr const char* kSaveProposed = "./irddata.dat";
+constexpr const char* kSatTpFilter = "*.tpd|*.tpd";
+constexpr const char* kSatTpProposed = "./sattpdat.tpd";
+
+// The first local file a drag carries, or "" when it carries none.
+QString FirstLocalFile(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls()) return {};
+  for (const QUrl& url : mime->urls())
+    if (url.isLocalFile()) return url.toLocalFile();
+  return {};
+}
+
+}  // namespace
+
+class TfrmIrdDownload::Host : public QtTransferHost {
+ public:
+  explicit Host(TfrmIrdDownload& w) : QtTransferHost(w.commSerial), w_(w) {}
+  void Log(const std::string& line) override { w_.Memo1->appendPlainText(QString::fromLatin1(line)); }
+  void ClearLog() override { w_.Memo1->clear(); }
+  void SetGauge(int percent) override { w_.gaugePercent->setValue(percent); }
+  void ShowMessage(const std::string& text) override { ui::GetPrompts().Message(QString::fromStdString(text)); }
+
+ private:
+  TfrmIrdDownload& w_;
+};
+
+TfrmIrdDownload::TfrmIrdDownload() : TfrmIrdDownload(pictures::MakeLibraryEncoder()) {}
+
+TfrmIrdDownload::TfrmIrdDownload(std::unique_ptr<pictures::Encoder> encoder, QWidget* parent)
+    : QDialog(parent),
+      encoder_(std::move(encoder)),
+      pictures_(kSourceFill, *encoder_),
+      dataAreaImage_(kDataAreaImageSize, 0x00),
+      satTpBuffer_(kSatTpBufferSize, kSourceFill),
+      host_(std::make_unique<Host>(*this)),
+      session_(*host_, Direction::Download) {
+  setObjectName(QStringLiteral("frmIrdDownload"));
+  setWindowTitle(QStringLiteral("Download"));
+  setFixedSize(kClientWidth, kClientHeight);
+
+  pictures::PicturePanel** panels[] = {&Panel3, &Panel5, &Panel7};
+  const char* names[] = {"Panel3", "Panel5", "Panel7"};
+  for (int i = 0; i < 3; ++i) {
+    *panels[i] =
+        new pictures::PicturePanel(pictures_, pictures::kAllKinds[static_cast<std::size_t>(i)], kPanelSettings, this);
+    (*panels[i])->setObjectName(QString::fromLatin1(names[i]));
+    (*panels[i])->setGeometry(kGap + i * (kPanelWidth + kGap), kGap, kPanelWidth, kPanelHeight);
+  }
+  auto expose = [](pictures::PicturePanel* p, QPushButton*& load, QLineEdit*& file, QLineEdit*& bitrate,
+                   QScrollBar*& bar, QPushButton*& set, QRadioButton*& indicator, QLabel*& full, QLabel*& preview) {
+    load = p->loadButton;
+    file = p->fileNameField;
+    bitrate = p->bitrateField;
+    bar = p->brightnessBar;
+    set = p->setButton;
+    indicator = p->setIndicator;
+    full = p->fullSizeImage;
+    preview = p->previewImage;
+  };
+  expose(Panel3, btnLoadOpeningPic, edOpeningPicTxt, edOpeningPIC, sbBrightnessOpeningPic, Button1, rbOpening,
+         picOpeningPic, imgOpeningPic);
+  expose(Panel5, btnLoadMainMenuPic, edMainMenuPicTxt, edMainMenuPic, sbBrightnessMainMenuPic, Button3,
+         rbMainMenu, picMainMenuPic, imgMainMenuPic);
+  expose(Panel7, btnLoadRadioPic, edRadioPicTxt, edRadioPic, sbBrightnessRadioPic, Button5, rbRadio, picRadioPic,
+         imgRadioPic);
+
+  // Port, size, progress and Start under the panels.
+  cbSerialPort = new QComboBox(this);
+  cbSerialPort->setObjectName(QStringLiteral("cbSerialPort"));
+  for (int i = 1; i <= kPortCount; ++i) cbSerialPort->addItem(QStringLiteral("COM%1").arg(i));
+  cbSerialPort->setGeometry(kGap, kControlRowY, 81, 27);
+
+  cbProgram = new QComboBox(this);
+  cbProgram->setObjectName(QStringLiteral("cbProgram"));
+  for (const char* item : kProgramItems) cbProgram->addItem(QString::fromLatin1(item));
+  cbProgram->setGeometry(kGap + 89, kControlRowY, 150, 27);
+
+  gaugePercent = new QProgressBar(this);
+  gaugePercent->setObjectName(QStringLiteral("gaugePercent"));
+  gaugePercent->setRange(0, 100);
+  gaugePercent->setValue(0);
+  gaugePercent->setAlignment(Qt::AlignCenter);
+  gaugePercent->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: blue; }"));
+  const int gaugeX = kGap + 89 + 158;
+  const int startX = kClientWidth - kGap - kFileButtonWidth;
+  gaugePercent->setGeometry(gaugeX, kControlRowY, startX - 8 - gaugeX, 27);
+
+  BitBtn2 = new QPushButton(QString::fromLatin1(kCaptionStart), this);
+  BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+  BitBtn2->setGeometry(startX, kControlRowY - 2, kFileButtonWidth, 31);
+
+  // The two file names, large and bold so that the technician sees at a glance what goes where.
+  QFont large = font();
+  large.setPointSize(kLargeFontPoints);
+  large.setBold(true);
+  const int fieldWidth = startX - 8 - kGap;
+  auto fileRow = [&](QLineEdit*& field, const char* fieldName, QPushButton*& button, const char* buttonName,
+                     const char* caption, int y) {
+    field = new QLineEdit(this);
+    field->setObjectName(QString::fromLatin1(fieldName));
+    field->setFont(large);
+    field->setGeometry(kGap, y, fieldWidth, kFileRowHeight);
+    button = new QPushButton(QString::fromLatin1(caption), this);
+    button->setObjectName(QString::fromLatin1(buttonName));
+    button->setGeometry(startX, y, kFileButtonWidth, kFileRowHeight);
+  };
+  fileRow(edSatTp, "edSatTp", btnSatTp, "btnSatTp", "Sat/Tp Data", kSatTpRowY);
+  fileRow(edFileName, "edFileName", btnSelctFile, "btnSelctFile", "Save data file", kFileNameRowY);
+
+  Memo1 = new QPlainTextEdit(this);
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setReadOnly(true);
+  Memo1->setGeometry(kGap, kMemoY, kClientWidth - 2 * kGap, kClientHeight - kGap - kMemoY);
+
+  commSerial.setObjectName(QStringLiteral("commSerial"));
+  commSerial.SetBaudRates(serial::_115200);
+  commSerial.OnReceiveData = [this](const std::uint8_t* b, std::uint16_t n) { commSerialReceiveData(b, n); };
+  commSerial.OnRequestHangup = [this](serial::TComm32* s) { commSerialRequestHangup(s); };
+
+  connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+  connect(btnSatTp, &QPushButton::clicked, this, [this] { btnSatTpClick(); });
+  connect(btnSelctFile, &QPushButton::clicked, this, [this] { btnSelctFileClick(); });
+
+  // A file dropped anywhere on the window names the data file, whichever component is under the mouse;
+  // text dragged inside the program still goes to the field it is dropped on.
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+  installEventFilter(this);
+  FormCreate();
+}
+
+TfrmIrdDownload::~TfrmIrdDownload() {
+  session_.RequestCancel();
+  commSerial.ClosePort();
+}
+
+void TfrmIrdDownload::FormCreate() {
+  cbSerialPort->setCurrentIndex(0);
+  cbProgram->setCurrentIndex(0);
+}
+
+void TfrmIrdDownload::showEvent(QShowEvent* e) {
+  QDialog::showEvent(e);
+  if (!e->spontaneous()) {
+    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    setAcceptDrops(true);
+  }
+}
+
+bool TfrmIrdDownload::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* e = static_cast<QDragMoveEvent*>(event);
+      if (!acceptDrops() || FirstLocalFile(e->mimeData()).isEmpty()) break;
+      e->acceptProposedAction();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* e = static_cast<QDropEvent*>(event);
+      const QString file = acceptDrops() ? FirstLocalFile(e->mimeData()) : QString();
+      if (file.isEmpty()) break;
+      DropFiles(file);
+      e->acceptProposedAction();
+      return true;
+    }
+    default:
+      break;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TfrmIrdDownload::DropFiles(const QString& firstFile) {
+  // Only the name: a dropped file has not been confirmed as the place to save, so Start still asks for one.
+  edFileName->setText(firstFile);
+}
+
+void TfrmIrdDownload::btnSelctFileClick() {
+  ui::FileDialogRequest SaveDialog1;
+  SaveDialog1.filter = QString::fromLatin1(kSaveFilter);
+  SaveDialog1.filterIndex = 1;
+  SaveDialog1.initialDir = QStringLiteral(".");
+  SaveDialog1.fileName = QString::fromLatin1(kSaveProposed);
+  if (auto name = ui::GetPrompts().ChooseSaveFile(SaveDialog1)) {
+    edFileName->setText(*name);
+    fileNameChosen_ = true;
+  }
+}
+
+void TfrmIrdDownload::btnSatTpClick() {
+  ui::FileDialogRequest OpenDialog1;
+  OpenDialog1.filter = QString::fromLatin1(kSatTpFilter);
+  OpenDialog1.filterIndex = 1;
+  OpenDialog1.initialDir = QStringLiteral(".");
+  OpenDialog1.fileName = QString::fromLatin1(kSatTpProposed);
+  const auto name = ui::GetPrompts().ChooseOpenFile(OpenDialog1);
+  if (!name) return;
+  edSatTp->setText(*name);
+  try {
+    SatTpFile f = ReadSatTpFile(edSatTp->text().toStdString());
+    if (f.check != SatTpCheck::Ok) {
+      ui::GetPrompts().Message(QString::fromLatin1(SatTpMessage(f.check)));
+      return;  // the buffer and its flag keep what they had
+    }
+    satTpBuffer_ = std::move(f.bytes);
+    satTpFlag_ = true;
+  } catch (const std::exception& e) {
+    ui::GetPrompts().Error(QString::fromStdString(e.what()));
+  }
+}
+
+void TfrmIrdDownload::EndTransfer() {
+  startTag_ = 0;
+  BitBtn2->setText(QString::fromLatin1(kCaptionStart));
+  session_.RequestCancel();
+  commSerial.ClosePort();
+  session_.SetReceivingPackets(false);
+  Memo1->clear();
+}
+
+void TfrmIrdDownload::SaveDataFile() {
+  MergeSources sources{};
+  const PictureKind kinds[] = {PictureKind::MainMenu, PictureKind::Opening, PictureKind::Radio};
+  const MergeSource rows[] = {MergeSource::MainMenu, MergeSource::Opening, MergeSource::Radio};
+  for (int i = 0; i < 3; ++i)
+    if (pictures_.SetFlag(kinds[i])) sources[static_cast<std::size_t>(rows[i])] = pictures_.Slot(kinds[i]);
+  if (satTpFlag_) sources[static_cast<std::size_t>(MergeSource::SatTp)] = satTpBuffer_;
+  ApplyMerge(dataAreaImage_, sources);
+  files::WriteFileWhole(edFileName->text().toStdString(), dataAreaImage_);
+}
+
+void TfrmIrdDownload::BitBtn2Click() {
+  if (startTag_ == 1) {  // a transfer runs: this press cancels it
+    EndTransfer();
+    return;
+  }
+  if (!fileNameChosen_) {
+    ui::GetPrompts().Message(QString::fromLatin1(kMsgMustSetFileName));
+    return;
+  }
+  // A file that cannot be written is found now, not after the whole download.
+  try {
+    files::CheckWritable(edFileName->text().toStdString());
+  } catch (const files::FileError& e) {
+    ui::GetPrompts().Error(QString::fromStdString(e.what()));
+    return;
+  }
+  try {
+    session_.ClearCancel();
+    session_.Reset();
+    commSerial.SetCommPorts(cbSerialPort->currentIndex());
+    if (!commSerial.OpenPort()) {
+      const std::string why = commSerial.PortName() + ": " + commSerial.LastOpenError();
+      Memo1->appendPlainText(QString::fromStdString(why));
+      std::fprintf(stderr, "orvane: cannot open %s\n", why.c_str());
+      ui::GetPrompts().Message(QString::fromLatin1(kMsgComPort));
+      return;
+    }
+    session_.SetReceivingPackets(false);
+    startTag_ = 1;
+    BitBtn2->setText(QString::fromLatin1(kCaptionCancel));
+    const std::string_view token = cbProgram->currentIndex() == 1 ? kUPD2 : kUPDA;
+    Outcome outcome = Outcome::Cancelled;
+    try {
+      outcome = session_.Download(token, dataAreaImage_, [this] { SaveDataFile(); });
+    } catch (const files::FileError& e) {
+      // The data area arrived but could not be saved: say why instead of "Success", and end as usual.
+      ui::GetPrompts().Error(QString::fromStdString(e.what()));
+      outcome = Outcome::Failure;
+    }
+    // A last "ERR " or packet checksum must leave before closing the port discards it.
+    if (outcome != Outcome::Cancelled) commSerial.Flush(kFlushMs);
+    EndTransfer();
+  } catch (const std::exception&) {
+    // The port stays open and the button keeps "Cancel", so the next press cancels and closes.
+    ui::GetPrompts().Message(QString::fromLatin1(kMsgDownloadSerialPort));
+  }
+}
+
+void TfrmIrdDownload::commSerialReceiveData(const std::uint8_t* Buffer, std::uint16_t BufferLength) {
+  session_.ReceiveData(Buffer, BufferLength);
+}
+
+void TfrmIrdDownload::commSerialRequestHangup(serial::TComm32*) {
+  // The line is gone: end the transfer as a cancel would and keep the program (and the pictures) alive.
+  ui::GetPrompts().Message(QString::fromLatin1(kMsgHangup));
+  if (startTag_ == 1) EndTransfer();
+}
+
+void TfrmIrdDownload::closeEvent(QCloseEvent* e) {
+  if (startTag_ == 1) EndTransfer();
+  QDialog::closeEvent(e);
+}
+
+void TfrmIrdDownload::reject() {
+  if (startTag_ == 1) EndTransfer();
+  QDialog::reject();
+}
+
+}  // namespace orvane::transfer

@@ -1,0 +1,109 @@
+// "Download": fetches the receiver's data area (128 KB or 256 KB), patches in the three pictures prepared here
+// and a channel database image file, and saves the 262,144-byte data file.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "pictures/picture_panel.h"
+#include "pictures/picture_pipeline.h"
+#include "serial/Comm32.h"
+#include "transfer/transfer_session.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+
+namespace orvane::transfer {
+
+inline constexpr const char* kMsgMustSetFileName = "You must set file name";
+inline constexpr const char* kMsgDownloadSerialPort = "ERROR : Serial Port";
+inline constexpr const char* kProgramItems[] = {"Data Area(128KB)", "Data Area(256KB)"};
+
+class TfrmIrdDownload : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmIrdDownload(std::unique_ptr<pictures::Encoder> encoder, QWidget* parent = nullptr);
+  TfrmIrdDownload();  // with the encoder library
+  ~TfrmIrdDownload() override;
+
+  // Components.
+  pictures::PicturePanel* Panel3;  // Opening
+  pictures::PicturePanel* Panel5;  // Main Menu
+  pictures::PicturePanel* Panel7;  // Radio
+  QComboBox* cbSerialPort;
+  QComboBox* cbProgram;
+  QPushButton* BitBtn2;
+  QProgressBar* gaugePercent;
+  QPlainTextEdit* Memo1;
+  QLineEdit* edSatTp;
+  QPushButton* btnSatTp;
+  QLineEdit* edFileName;
+  QPushButton* btnSelctFile;
+  serial::TComm32 commSerial;
+
+  // The panels' components under their own names.
+  QPushButton *btnLoadOpeningPic, *btnLoadMainMenuPic, *btnLoadRadioPic;
+  QLineEdit *edOpeningPicTxt, *edMainMenuPicTxt, *edRadioPicTxt;
+  QLineEdit *edOpeningPIC, *edMainMenuPic, *edRadioPic;
+  QScrollBar *sbBrightnessOpeningPic, *sbBrightnessMainMenuPic, *sbBrightnessRadioPic;
+  QPushButton *Button1, *Button3, *Button5;
+  QRadioButton *rbOpening, *rbMainMenu, *rbRadio;
+  QLabel *picOpeningPic, *picMainMenuPic, *picRadioPic;
+  QLabel *imgOpeningPic, *imgMainMenuPic, *imgRadioPic;
+
+  // State kept for the life of the window.
+  const std::vector<std::uint8_t>& DataAreaImage() const { return dataAreaImage_; }
+  const std::vector<std::uint8_t>& SatTpBuffer() const { return satTpBuffer_; }
+  bool SatTpFlag() const { return satTpFlag_; }
+  bool FileNameChosen() const { return fileNameChosen_; }
+  const pictures::PictureSet& Pictures() const { return pictures_; }
+  int StartTag() const { return startTag_; }
+  const TransferSession& Session() const { return session_; }
+
+  // Handlers.
+  void FormCreate();
+  void btnSelctFileClick();
+  void btnSatTpClick();
+  void BitBtn2Click();
+  void DropFiles(const QString& firstFile);
+  void commSerialReceiveData(const std::uint8_t* Buffer, std::uint16_t BufferLength);
+  void commSerialRequestHangup(serial::TComm32* Sender);
+  void btnLoadOpeningPicClick() { Panel3->LoadClick(); }
+  void btnLoadMainMenuPicClick() { Panel5->LoadClick(); }
+  void btnLoadRadioPicClick() { Panel7->LoadClick(); }
+  void Button1Click() { Panel3->SetClick(); }
+  void Button3Click() { Panel5->SetClick(); }
+  void Button5Click() { Panel7->SetClick(); }
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void reject() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  class Host;
+  void EndTransfer();
+  void SaveDataFile();
+
+  std::unique_ptr<pictures::Encoder> encoder_;
+  pictures::PictureSet pictures_;
+  std::vector<std::uint8_t> dataAreaImage_;
+  std::vector<std::uint8_t> satTpBuffer_;
+  bool satTpFlag_ = false;
+  bool fileNameChosen_ = false;
+  int startTag_ = 0;
+  std::unique_ptr<Host> host_;
+  TransferSession session_;
+};
+
+}  // namespace orvane::transfer
