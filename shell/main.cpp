@@ -1,7 +1,8 @@
 // Orvane: creates every window once, in order, shows the main window and runs until it closes.
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 
-#include "shell/EditSatTp.h"
 #include "shell/window_set.h"
 #include "ui/window_registry.h"
 
@@ -11,10 +12,23 @@ int main(int argc, char** argv) {
   // Hidden tool windows must not keep the program alive once the main window is gone.
   QApplication::setQuitOnLastWindowClosed(true);
 
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Maintenance tool for the satellite receiver: channel database editor, pictures, "
+                     "software update."));
+  parser.addHelpOption();
+  const QCommandLineOption allTools(
+      QStringLiteral("all-tools"),
+      QStringLiteral("Show the second main window instead of the usual one: besides the editor and the picture "
+                     "tool it reaches the data area download tool (IRD Download) and the key setting tool."));
+  parser.addOption(allTools);
+  parser.process(app);
+
   auto& windows = orvane::ui::Windows();
   orvane::shell::DeclareWindows(windows);
   windows.CreateAll();
-  windows.Get<TfrmIRDTool>()->show();
+  // The program ends when the window it shows closes, whichever of the two that is.
+  orvane::shell::ShowMainWindow(windows, parser.isSet(allTools), [] { QApplication::quit(); });
   const int status = QApplication::exec();
   windows.Clear();
   return status;

@@ -1,5 +1,8 @@
 #include "shell/window_set.h"
 
+#include <QEvent>
+#include <QObject>
+
 #include "editor/AnalogChannelInfomation.h"
 #include "editor/EditDigitalChannel.h"
 #include "editor/EditSatelliteInfomation.h"
@@ -8,6 +11,7 @@
 #include "editor/SelectDownSatelliteList.h"
 #include "keysetting/KeySetting.h"
 #include "pictures/UploadMain.h"
+#include "transfer/DownloadMain.h"
 #include "shell/EditSatTp.h"
 #include "shell/KoreaIRDTool.h"
 #include "ui/window_registry.h"
@@ -38,7 +42,31 @@ void ShowSoftwareUpdate(ui::WindowRegistry& r, int mode) {
 #endif
 }
 
+// Runs `closed` when the watched window is hidden by the program (closed), not when the window system hides it
+// (minimised).
+class ClosedWatcher : public QObject {
+ public:
+  ClosedWatcher(QWidget* window, std::function<void()> closed) : QObject(window), closed_(std::move(closed)) {
+    window->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Hide && !event->spontaneous() && closed_) closed_();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> closed_;
+};
+
 }  // namespace
+
+QWidget* ShowMainWindow(ui::WindowRegistry& r, bool allTools, std::function<void()> closed) {
+  QWidget* w = allTools ? static_cast<QWidget*>(r.Get<TfrmKoreaIRDTool>()) : r.Get<TfrmIRDTool>();
+  if (!w) return nullptr;
+  new ClosedWatcher(w, std::move(closed));
+  w->show();
+  return w;
+}
 
 void DeclareWindows(ui::WindowRegistry& r) {
   // Set before any window is created: the windows that open the tool enable their buttons by it.
@@ -60,8 +88,8 @@ void DeclareWindows(ui::WindowRegistry& r) {
             [] { return new TfrmAnalogChannelInfomation; });
   r.Declare(QStringLiteral("TfrmIRDUploader"), QStringLiteral("Upload picture"),
             [] { return new orvane::pictures::TfrmIRDUploader; });
-  // The data area download tool is not built yet.
-  r.Declare(QStringLiteral("TfrmIrdDownload"), QStringLiteral("Download"), {});
+  r.Declare(QStringLiteral("TfrmIrdDownload"), QStringLiteral("Download"),
+            [] { return new orvane::transfer::TfrmIrdDownload; });
   r.Declare(QStringLiteral("TfrmKeySetting"), QStringLiteral("Key Setting Tool"), [] { return new orvane::keysetting::TfrmKeySetting; });
   r.Declare(QStringLiteral("TfrmSimpleupload"), QStringLiteral("Upload data"),
             ORVANE_HAVE_SOFTWARE_UPDATE ? ui::WindowRegistry::Factory(SoftwareUpdateWindow) : nullptr);

@@ -93,7 +93,8 @@ TEST_F(MainWindows, AllWindowsAreCreatedInOrderBeforeAnyIsShown) {
   }
   for (const char* built : {"TfrmIRDTool", "TfrmKoreaIRDTool", "TfrmEditSatTP", "TfrmEditSatelliteInfomation",
                             "TfrmEditTransponderInfo", "TfrmEditDigitalChannel",
-                            "TfrmAnalogChannelInfomation", "TfrmIRDUploader", "TfrmKeySetting", "TfrmSelectSatelliteList"})
+                            "TfrmAnalogChannelInfomation", "TfrmIRDUploader", "TfrmIrdDownload", "TfrmKeySetting",
+                            "TfrmSelectSatelliteList"})
     EXPECT_NE(Windows().Find(built), nullptr) << built;
   EXPECT_FALSE(fs::exists(winDir / "orbelimg.dat"));  // nothing shown, nothing written
 }
@@ -140,18 +141,57 @@ TEST_F(MainWindows, AParameterFileErrorIsShownAndTheWindowStaysUsable) {
   main->hide();
 }
 
-TEST_F(MainWindows, TheSecondMainWindow) {
+TEST_F(MainWindows, TheSecondMainWindowReachesItsFourTools) {
   auto* korea = Windows().Get<TfrmKoreaIRDTool>();
   EXPECT_EQ(korea->size(), QSize(573, 66));
   EXPECT_EQ(korea->btnOrvane->text(), "Edit TP/SAT");
   korea->show();
   EXPECT_EQ(Read(winDir / "orbelimg.dat"), ExpectedParameterFile());
-  EXPECT_TRUE(korea->btnOrvane->isEnabled());
-  EXPECT_TRUE(korea->btnIRDUpload->isEnabled());
-  EXPECT_FALSE(korea->btnIRDDownload->isEnabled());
-  EXPECT_TRUE(korea->btnKeySetting->isEnabled());
+  struct Case {
+    QPushButton* button;
+    const char* opens;
+  };
+  const Case cases[] = {{korea->btnOrvane, "TfrmEditSatTP"},
+                        {korea->btnIRDUpload, "TfrmIRDUploader"},
+                        {korea->btnIRDDownload, "TfrmIrdDownload"},
+                        {korea->btnKeySetting, "TfrmKeySetting"}};
+  for (const Case& c : cases) {
+    EXPECT_TRUE(c.button->isEnabled()) << c.opens;
+    QDialog* shown = nullptr;
+    orvane::ui::ScopedModalDriver driver([&](QDialog& d) { shown = &d; });
+    c.button->click();
+    EXPECT_EQ(shown, Windows().Find(QString::fromLatin1(c.opens))) << c.opens;
+  }
   korea->btnProgreamExit->click();
   EXPECT_FALSE(korea->isVisible());
+}
+
+// The program shows one main window; closing that one ends it, opening and closing tools does not.
+TEST_F(MainWindows, TheShownMainWindowEndsTheProgramWhenItCloses) {
+  for (bool allTools : {false, true}) {
+    SCOPED_TRACE(allTools);
+    Windows().Clear();
+    orvane::shell::DeclareWindows(Windows());
+    Windows().CreateAll();
+    int ended = 0;
+    QWidget* shown = orvane::shell::ShowMainWindow(Windows(), allTools, [&] { ++ended; });
+    QWidget* other = allTools ? static_cast<QWidget*>(Windows().Get<TfrmIRDTool>()) : Windows().Get<TfrmKoreaIRDTool>();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown, allTools ? static_cast<QWidget*>(Windows().Get<TfrmKoreaIRDTool>()) : Windows().Get<TfrmIRDTool>());
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_FALSE(other->isVisible());
+    {
+      orvane::ui::ScopedModalDriver driver([](QDialog& d) {
+        d.show();
+        d.hide();
+      });
+      shown->findChild<QPushButton*>("btnIRDUpload")->click();
+    }
+    EXPECT_EQ(ended, 0);
+    shown->findChild<QPushButton*>("btnProgreamExit")->click();
+    EXPECT_FALSE(shown->isVisible());
+    EXPECT_EQ(ended, 1);
+  }
 }
 
 #if ORVANE_HAVE_SOFTWARE_UPDATE
