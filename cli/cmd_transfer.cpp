@@ -3,18 +3,21 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/command.h"
 #include "common/file_io.h"
 #include "pictures/picture_pipeline.h"
 #include "serial/Comm32.h"
+#include "transfer/data_area.h"
 #include "transfer/qt_transfer_host.h"
 #include "transfer/software_image.h"
 #include "transfer/transfer_session.h"
@@ -228,9 +231,15 @@ const char* kUploadHelp =
     "of one packet (default: resend for ever). Exit status 0 only on Success.\n";
 
 const char* kDownloadHelp =
-    "usage: orvane-cli download --size 128|256 [--port COM1|DEVICE] [--timeout SECONDS] [--verbose] OUT\n"
+    "usage: orvane-cli download --size 128|256 [--tpd FILE.tpd] [--opening SLOT] [--mainmenu SLOT] [--radio SLOT]\n"
+    "                           [--base FILE] [--port COM1|DEVICE] [--timeout SECONDS] [--verbose] OUT\n"
     "Reads the receiver's data area (UPDA: 128 KB, UPD2: 256 KB) and saves it as a 262,144-byte file.\n"
-    "OUT is checked for writing before the transfer starts. Exit status 0 only on Success.\n";
+    "After a good checksum the pictures and the channel database image given are patched in, as the\n"
+    "Download window does it: --mainmenu at 0x20008, --opening at 0x24808, --radio at 0x2A408 (slot files\n"
+    "as 'orvane-cli picture slot' writes them, e.g. with --fill ff), --tpd (a 65,536-byte database image\n"
+    "file) at 0x30000, in that order. --base is a 262,144-byte data file the data area starts from: the\n"
+    "bytes no packet reaches keep it (zeros without it). Every input and OUT are checked before the\n"
+    "transfer starts. Exit status 0 only on Success.\n";
 
 int Upload(const std::vector<std::string>& args) {
   if (AsksForHelp(args)) {
@@ -285,6 +294,15 @@ int Upload(const std::vector<std::string>& args) {
   });
 }
 
+// A picture slot file for `row`: exactly the slot's bytes.
+bool ReadSlotFile(const std::string& path, const MergeRow& row, std::vector<std::uint8_t>& out) {
+  out = orvane::files::ReadFileWhole(path, row.bytes + 1);
+  if (out.size() == row.bytes) return true;
+  std::fprintf(stderr, "%s: a slot for this place has %zu bytes, this file %zu\n", path.c_str(), row.bytes,
+               out.size());
+  return false;
+}
+
 int Download(const std::vector<std::string>& args) {
   if (AsksForHelp(args)) {
     std::fputs(kDownloadHelp, stdout);
@@ -292,19 +310,56 @@ int Download(const std::vector<std::string>& args) {
   }
   Common c;
   std::vector<std::string> other;
-  if (!ParseCommon(args, c, other) || c.rest.size() != 1 || other.size() != 2 || other[0] != "--size" ||
-      (other[1] != "128" && other[1] != "256")) {
+  std::map<std::string, std::string> options;
+  if (!ParseCommon(args, c, other) || c.rest.size() != 1 ||
+      !OptionPairs(other, {"--size", "--tpd", "--opening", "--mainmenu", "--radio", "--base"}, options) ||
+      (options["--size"] != "128" && options["--size"] != "256")) {
     std::fputs(kDownloadHelp, stderr);
     return kExitUsage;
   }
   const std::string out = c.rest[0];
-  const bool whole = other[1] == "256";
+  const bool whole = options["--size"] == "256";
   const std::uint32_t size = whole ? kUpd2Size : kUpdaSize;
-  orvane::files::CheckWritable(out);  // before the transfer, not after it
+
+  // Everything is read and checked before the transfer, so a long download is never thrown away at the end.
   std::vector<std::uint8_t> image(kDataAreaImageSize, 0);
+  if (options.count("--base")) {
+    const std::string& path = options["--base"];
+    image = orvane::files::ReadFileWhole(path, kDataAreaImageSize + 1);
+    if (image.size() != kDataAreaImageSize) {
+      std::fprintf(stderr, "%s: a data file has %zu bytes, this file %zu\n", path.c_str(), kDataAreaImageSize,
+                   image.size());
+      return kExitFailure;
+    }
+  }
+  std::array<std::vector<std::uint8_t>, 4> held;
+  MergeSources sources{};
+  const std::pair<const char*, MergeSource> slotOptions[] = {
+      {"--mainmenu", MergeSource::MainMenu}, {"--opening", MergeSource::Opening}, {"--radio", MergeSource::Radio}};
+  for (const auto& [name, source] : slotOptions) {
+    if (!options.count(name)) continue;
+    const auto i = static_cast<std::size_t>(source);
+    if (!ReadSlotFile(options[name], kMergeMap[i], held[i])) return kExitFailure;
+    sources[i] = held[i];
+  }
+  if (options.count("--tpd")) {
+    const std::string& path = options["--tpd"];
+    SatTpFile f = ReadSatTpFile(path);
+    if (f.check != SatTpCheck::Ok) {
+      std::fprintf(stderr, "%s\n%s: a channel database image file has %zu bytes, this file %llu\n",
+                   SatTpMessage(f.check), path.c_str(), kSatTpBufferSize, static_cast<unsigned long long>(f.size));
+      return kExitFailure;
+    }
+    const auto i = static_cast<std::size_t>(MergeSource::SatTp);
+    held[i] = std::move(f.bytes);
+    sources[i] = held[i];
+  }
+  orvane::files::CheckWritable(out);
+
   const std::uint64_t packets = (size + kPacketSize - 1) / kPacketSize + 1;
   return RunTransfer(c, Direction::Download, packets * kPacketOnWire, [&](TransferSession& s) {
     return s.Download(whole ? kUPD2 : kUPDA, image, [&] {
+      ApplyMerge(image, sources);
       orvane::files::WriteFileWhole(out, image);
       std::fprintf(stderr, "saved %s (%zu bytes)\n", out.c_str(), image.size());
     });
