@@ -67,7 +67,7 @@ void TfrmKoreaIRDTool::btnIRDDownloadClick() {
 void TfrmKoreaIRDTool::btnKeySettingClick() {
   ShowTool("TfrmKeySetting");
 }
-// Only this window closes; the program goes on.
+// Only this window closes; when it is the main window the program shows, the program ends with it.
 void TfrmKoreaIRDTool::btnProgreamExitClick() {
   close();
 }

@@ -1,5 +1,5 @@
-// The second main window, built and created with the rest but shown by no command of the program. It reaches
-// the editor, the picture tool, the data area download tool and the key setting tool.
+// The second main window, created with the rest and shown instead of the first by `orvane --all-tools`. It
+// reaches the editor, the picture tool, the data area download tool and the key setting tool.
 #pragma once
 
 #include <QWidget>
