@@ -16,6 +16,7 @@
 
 #include "pictures/library_encoder.h"
 #include "transfer/qt_transfer_host.h"
+#include "transfer/window_transfer_host.h"
 #include "ui/prompts.h"
 
 namespace orvane::pictures {
@@ -37,54 +38,19 @@ constexpr const char* kMsgComPort = "ERROR : COM Port";
 
 }  // namespace
 
-class TfrmIRDUploader::Host : public transfer::QtTransferHost {
- public:
-  explicit Host(TfrmIRDUploader& w) : QtTransferHost(w.commSerial), w_(w) {}
-  void Log(const std::string& line) override { w_.Memo1->appendPlainText(QString::fromLatin1(line)); }
-  void ClearLog() override { w_.Memo1->clear(); }
-  void SetGauge(int percent) override { w_.gaugePercent->setValue(percent); }
-  void ShowMessage(const std::string& text) override { ui::GetPrompts().Message(QString::fromStdString(text)); }
-
- private:
-  TfrmIRDUploader& w_;
-};
-
 TfrmIRDUploader::TfrmIRDUploader() : TfrmIRDUploader(MakeLibraryEncoder()) {}
 
 TfrmIRDUploader::TfrmIRDUploader(std::unique_ptr<Encoder> encoder, QWidget* parent)
     : QDialog(parent),
       encoder_(std::move(encoder)),
       pictures_(kSlotFill, *encoder_),
-      host_(std::make_unique<Host>(*this)),
+      host_(std::make_unique<transfer::WindowTransferHost>(commSerial, Memo1, gaugePercent)),
       session_(*host_, transfer::Direction::Upload) {
   setObjectName(QStringLiteral("frmIRDUploader"));
   setWindowTitle(QStringLiteral("Upload picture"));
   setFixedSize(kClientWidth, kClientHeight);
 
-  PicturePanel** panels[] = {&Panel3, &Panel5, &Panel7};
-  const char* names[] = {"Panel3", "Panel5", "Panel7"};
-  for (int i = 0; i < 3; ++i) {
-    *panels[i] = new PicturePanel(pictures_, kAllKinds[static_cast<std::size_t>(i)], kPanelSettings, this);
-    (*panels[i])->setObjectName(QString::fromLatin1(names[i]));
-    (*panels[i])->setGeometry(kPanelGap + i * (kPanelWidth + kPanelGap), kPanelGap, kPanelWidth, kPanelHeight);
-  }
-  auto expose = [](PicturePanel* p, QPushButton*& load, QLineEdit*& file, QLineEdit*& bitrate, QScrollBar*& bar,
-                   QPushButton*& set, QRadioButton*& indicator, QLabel*& full, QLabel*& preview) {
-    load = p->loadButton;
-    file = p->fileNameField;
-    bitrate = p->bitrateField;
-    bar = p->brightnessBar;
-    set = p->setButton;
-    indicator = p->setIndicator;
-    full = p->fullSizeImage;
-    preview = p->previewImage;
-  };
-  expose(Panel3, btnLoadOpeningPic, edOpeningPicTxt, edOpeningPIC, sbBrightnessOpeningPic, Button1, rbOpening,
-         picOpeningPic, imgOpeningPic);
-  expose(Panel5, btnLoadMainMenuPic, edMainMenuPicTxt, edMainMenuPic, sbBrightnessMainMenuPic, Button3,
-         rbMainMenu, picMainMenuPic, imgMainMenuPic);
-  expose(Panel7, btnLoadRadioPic, edRadioPicTxt, edRadioPic, sbBrightnessRadioPic, Button5, rbRadio, picRadioPic,
-         imgRadioPic);
+  PlacePanels(this, pictures_, kPanelSettings, kPanelGap, kPanelGap, kPanelWidth, kPanelHeight, kPanelGap);
 
   cbSerialPort = new QComboBox(this);
   cbSerialPort->setObjectName(QStringLiteral("cbSerialPort"));

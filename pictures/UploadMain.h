@@ -11,6 +11,7 @@
 #include "pictures/picture_panel.h"
 #include "pictures/picture_pipeline.h"
 #include "serial/Comm32.h"
+#include "transfer/window_transfer_host.h"
 #include "transfer/transfer_session.h"
 
 class QComboBox;
@@ -37,7 +38,7 @@ inline constexpr std::array<const char*, 7> kDataKinds = {"Application",
                                                           "Transponder Data"};
 inline constexpr int kPictureDataKind = 2;
 
-class TfrmIRDUploader : public QDialog {
+class TfrmIRDUploader : public QDialog, public PicturePanels {
   Q_OBJECT
 
  public:
@@ -46,9 +47,6 @@ class TfrmIRDUploader : public QDialog {
   ~TfrmIRDUploader() override;
 
   // Components.
-  PicturePanel* Panel3;  // Opening
-  PicturePanel* Panel5;  // Main Menu
-  PicturePanel* Panel7;  // Radio
   QComboBox* cbSerialPort;
   QProgressBar* gaugePercent;
   QPushButton* BitBtn2;
@@ -56,15 +54,6 @@ class TfrmIRDUploader : public QDialog {
   QComboBox* cbProgram;
   serial::TComm32 commSerial;
 
-  // The panels' components under their own names.
-  QPushButton *btnLoadOpeningPic, *btnLoadMainMenuPic, *btnLoadRadioPic;
-  QLineEdit *edOpeningPicTxt, *edMainMenuPicTxt, *edRadioPicTxt;
-  QLineEdit *edOpeningPIC, *edMainMenuPic, *edRadioPic;
-  QScrollBar *sbBrightnessOpeningPic, *sbBrightnessMainMenuPic, *sbBrightnessRadioPic;
-  QPushButton *Button1, *Button3, *Button5;
-  QRadioButton *rbOpening, *rbMainMenu, *rbRadio;
-  QLabel *picOpeningPic, *picMainMenuPic, *picRadioPic;
-  QLabel *imgOpeningPic, *imgMainMenuPic, *imgRadioPic;
 
   const PictureSet& Pictures() const { return pictures_; }
   const std::vector<std::uint8_t>& Image() const { return image_; }
@@ -77,12 +66,6 @@ class TfrmIRDUploader : public QDialog {
   void StartPictureupload();
   void commSerialReceiveData(const std::uint8_t* Buffer, std::uint16_t BufferLength);
   void commSerialRequestHangup(serial::TComm32* Sender);
-  void btnLoadOpeningPicClick() { Panel3->LoadClick(); }
-  void btnLoadMainMenuPicClick() { Panel5->LoadClick(); }
-  void btnLoadRadioPicClick() { Panel7->LoadClick(); }
-  void Button1Click() { Panel3->SetClick(); }
-  void Button3Click() { Panel5->SetClick(); }
-  void Button5Click() { Panel7->SetClick(); }
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -90,14 +73,13 @@ class TfrmIRDUploader : public QDialog {
   void reject() override;
 
  private:
-  class Host;
   void EndTransfer();
 
   std::unique_ptr<Encoder> encoder_;
   PictureSet pictures_;
   std::vector<std::uint8_t> image_;
   int uploadTag_ = 0;
-  std::unique_ptr<Host> host_;
+  std::unique_ptr<transfer::WindowTransferHost> host_;
   transfer::TransferSession session_;
 };
 

@@ -110,6 +110,34 @@ PicturePanel::PicturePanel(PictureSet& pictures, PictureKind kind, const PanelSe
   connect(setButton, &QPushButton::clicked, this, [this] { SetClick(); });
 }
 
+void PicturePanels::PlacePanels(QWidget* window, PictureSet& pictures, const PanelSettings& settings, int x, int y,
+                                int width, int height, int gap) {
+  PicturePanel** panels[] = {&Panel3, &Panel5, &Panel7};
+  const char* names[] = {"Panel3", "Panel5", "Panel7"};
+  for (std::size_t i = 0; i < kAllKinds.size(); ++i) {
+    *panels[i] = new PicturePanel(pictures, kAllKinds[i], settings, window);
+    (*panels[i])->setObjectName(QString::fromLatin1(names[i]));
+    (*panels[i])->setGeometry(x + static_cast<int>(i) * (width + gap), y, width, height);
+  }
+  auto expose = [](PicturePanel* p, QPushButton*& load, QLineEdit*& file, QLineEdit*& bitrate, QScrollBar*& bar,
+                   QPushButton*& set, QRadioButton*& indicator, QLabel*& full, QLabel*& preview) {
+    load = p->loadButton;
+    file = p->fileNameField;
+    bitrate = p->bitrateField;
+    bar = p->brightnessBar;
+    set = p->setButton;
+    indicator = p->setIndicator;
+    full = p->fullSizeImage;
+    preview = p->previewImage;
+  };
+  expose(Panel3, btnLoadOpeningPic, edOpeningPicTxt, edOpeningPIC, sbBrightnessOpeningPic, Button1, rbOpening,
+         picOpeningPic, imgOpeningPic);
+  expose(Panel5, btnLoadMainMenuPic, edMainMenuPicTxt, edMainMenuPic, sbBrightnessMainMenuPic, Button3,
+         rbMainMenu, picMainMenuPic, imgMainMenuPic);
+  expose(Panel7, btnLoadRadioPic, edRadioPicTxt, edRadioPic, sbBrightnessRadioPic, Button5, rbRadio, picRadioPic,
+         imgRadioPic);
+}
+
 void PicturePanel::ShowPicture(QLabel* label, const Frame& frame) {
   label->setPixmap(QPixmap::fromImage(FrameImage(frame)));
 }

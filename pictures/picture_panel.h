@@ -56,6 +56,33 @@ class PicturePanel : public QFrame {
   PictureKind kind_;
 };
 
+// The three panels of a picture window (left to right: Opening, Main Menu, Radio) and their components under
+// the names both picture windows give them. A window derives from it beside QDialog.
+struct PicturePanels {
+  PicturePanel* Panel3;  // Opening
+  PicturePanel* Panel5;  // Main Menu
+  PicturePanel* Panel7;  // Radio
+  QPushButton *btnLoadOpeningPic, *btnLoadMainMenuPic, *btnLoadRadioPic;
+  QLineEdit *edOpeningPicTxt, *edMainMenuPicTxt, *edRadioPicTxt;
+  QLineEdit *edOpeningPIC, *edMainMenuPic, *edRadioPic;
+  QScrollBar *sbBrightnessOpeningPic, *sbBrightnessMainMenuPic, *sbBrightnessRadioPic;
+  QPushButton *Button1, *Button3, *Button5;
+  QRadioButton *rbOpening, *rbMainMenu, *rbRadio;
+  QLabel *picOpeningPic, *picMainMenuPic, *picRadioPic;
+  QLabel *imgOpeningPic, *imgMainMenuPic, *imgRadioPic;
+
+  // Creates the panels in `window`, the first at (x, y), each `width` x `height`, `gap` apart.
+  void PlacePanels(QWidget* window, PictureSet& pictures, const PanelSettings& settings, int x, int y, int width,
+                   int height, int gap);
+
+  void btnLoadOpeningPicClick() { Panel3->LoadClick(); }
+  void btnLoadMainMenuPicClick() { Panel5->LoadClick(); }
+  void btnLoadRadioPicClick() { Panel7->LoadClick(); }
+  void Button1Click() { Panel3->SetClick(); }
+  void Button3Click() { Panel5->SetClick(); }
+  void Button5Click() { Panel7->SetClick(); }
+};
+
 // A frame (rows bottom-up, blue-green-red) as a top-down QImage.
 QImage FrameImage(const Frame& frame);
 

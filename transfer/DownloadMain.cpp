@@ -24,6 +24,7 @@
 #include "pictures/library_encoder.h"
 #include "transfer/data_area.h"
 #include "transfer/qt_transfer_host.h"
+#include "transfer/window_transfer_host.h"
 #include "ui/prompts.h"
 
 namespace orvane::transfer {
@@ -67,18 +68,6 @@ QString FirstLocalFile(const QMimeData* mime) {
 
 }  // namespace
 
-class TfrmIrdDownload::Host : public QtTransferHost {
- public:
-  explicit Host(TfrmIrdDownload& w) : QtTransferHost(w.commSerial), w_(w) {}
-  void Log(const std::string& line) override { w_.Memo1->appendPlainText(QString::fromLatin1(line)); }
-  void ClearLog() override { w_.Memo1->clear(); }
-  void SetGauge(int percent) override { w_.gaugePercent->setValue(percent); }
-  void ShowMessage(const std::string& text) override { ui::GetPrompts().Message(QString::fromStdString(text)); }
-
- private:
-  TfrmIrdDownload& w_;
-};
-
 TfrmIrdDownload::TfrmIrdDownload() : TfrmIrdDownload(pictures::MakeLibraryEncoder()) {}
 
 TfrmIrdDownload::TfrmIrdDownload(std::unique_ptr<pictures::Encoder> encoder, QWidget* parent)
@@ -87,37 +76,13 @@ TfrmIrdDownload::TfrmIrdDownload(std::unique_ptr<pictures::Encoder> encoder, QWi
       pictures_(kSourceFill, *encoder_),
       dataAreaImage_(kDataAreaImageSize, 0x00),
       satTpBuffer_(kSatTpBufferSize, kSourceFill),
-      host_(std::make_unique<Host>(*this)),
+      host_(std::make_unique<WindowTransferHost>(commSerial, Memo1, gaugePercent)),
       session_(*host_, Direction::Download) {
   setObjectName(QStringLiteral("frmIrdDownload"));
   setWindowTitle(QStringLiteral("Download"));
   setFixedSize(kClientWidth, kClientHeight);
 
-  pictures::PicturePanel** panels[] = {&Panel3, &Panel5, &Panel7};
-  const char* names[] = {"Panel3", "Panel5", "Panel7"};
-  for (int i = 0; i < 3; ++i) {
-    *panels[i] =
-        new pictures::PicturePanel(pictures_, pictures::kAllKinds[static_cast<std::size_t>(i)], kPanelSettings, this);
-    (*panels[i])->setObjectName(QString::fromLatin1(names[i]));
-    (*panels[i])->setGeometry(kGap + i * (kPanelWidth + kGap), kGap, kPanelWidth, kPanelHeight);
-  }
-  auto expose = [](pictures::PicturePanel* p, QPushButton*& load, QLineEdit*& file, QLineEdit*& bitrate,
-                   QScrollBar*& bar, QPushButton*& set, QRadioButton*& indicator, QLabel*& full, QLabel*& preview) {
-    load = p->loadButton;
-    file = p->fileNameField;
-    bitrate = p->bitrateField;
-    bar = p->brightnessBar;
-    set = p->setButton;
-    indicator = p->setIndicator;
-    full = p->fullSizeImage;
-    preview = p->previewImage;
-  };
-  expose(Panel3, btnLoadOpeningPic, edOpeningPicTxt, edOpeningPIC, sbBrightnessOpeningPic, Button1, rbOpening,
-         picOpeningPic, imgOpeningPic);
-  expose(Panel5, btnLoadMainMenuPic, edMainMenuPicTxt, edMainMenuPic, sbBrightnessMainMenuPic, Button3,
-         rbMainMenu, picMainMenuPic, imgMainMenuPic);
-  expose(Panel7, btnLoadRadioPic, edRadioPicTxt, edRadioPic, sbBrightnessRadioPic, Button5, rbRadio, picRadioPic,
-         imgRadioPic);
+  PlacePanels(this, pictures_, kPanelSettings, kGap, kGap, kPanelWidth, kPanelHeight, kGap);
 
   // Port, size, progress and Start under the panels.
   cbSerialPort = new QComboBox(this);

@@ -10,6 +10,7 @@
 #include "pictures/picture_panel.h"
 #include "pictures/picture_pipeline.h"
 #include "serial/Comm32.h"
+#include "transfer/window_transfer_host.h"
 #include "transfer/transfer_session.h"
 
 class QComboBox;
@@ -27,7 +28,7 @@ inline constexpr const char* kMsgMustSetFileName = "You must set file name";
 inline constexpr const char* kMsgDownloadSerialPort = "ERROR : Serial Port";
 inline constexpr const char* kProgramItems[] = {"Data Area(128KB)", "Data Area(256KB)"};
 
-class TfrmIrdDownload : public QDialog {
+class TfrmIrdDownload : public QDialog, public pictures::PicturePanels {
   Q_OBJECT
 
  public:
@@ -36,9 +37,6 @@ class TfrmIrdDownload : public QDialog {
   ~TfrmIrdDownload() override;
 
   // Components.
-  pictures::PicturePanel* Panel3;  // Opening
-  pictures::PicturePanel* Panel5;  // Main Menu
-  pictures::PicturePanel* Panel7;  // Radio
   QComboBox* cbSerialPort;
   QComboBox* cbProgram;
   QPushButton* BitBtn2;
@@ -50,15 +48,6 @@ class TfrmIrdDownload : public QDialog {
   QPushButton* btnSelctFile;
   serial::TComm32 commSerial;
 
-  // The panels' components under their own names.
-  QPushButton *btnLoadOpeningPic, *btnLoadMainMenuPic, *btnLoadRadioPic;
-  QLineEdit *edOpeningPicTxt, *edMainMenuPicTxt, *edRadioPicTxt;
-  QLineEdit *edOpeningPIC, *edMainMenuPic, *edRadioPic;
-  QScrollBar *sbBrightnessOpeningPic, *sbBrightnessMainMenuPic, *sbBrightnessRadioPic;
-  QPushButton *Button1, *Button3, *Button5;
-  QRadioButton *rbOpening, *rbMainMenu, *rbRadio;
-  QLabel *picOpeningPic, *picMainMenuPic, *picRadioPic;
-  QLabel *imgOpeningPic, *imgMainMenuPic, *imgRadioPic;
 
   // State kept for the life of the window.
   const std::vector<std::uint8_t>& DataAreaImage() const { return dataAreaImage_; }
@@ -77,12 +66,6 @@ class TfrmIrdDownload : public QDialog {
   void DropFiles(const QString& firstFile);
   void commSerialReceiveData(const std::uint8_t* Buffer, std::uint16_t BufferLength);
   void commSerialRequestHangup(serial::TComm32* Sender);
-  void btnLoadOpeningPicClick() { Panel3->LoadClick(); }
-  void btnLoadMainMenuPicClick() { Panel5->LoadClick(); }
-  void btnLoadRadioPicClick() { Panel7->LoadClick(); }
-  void Button1Click() { Panel3->SetClick(); }
-  void Button3Click() { Panel5->SetClick(); }
-  void Button5Click() { Panel7->SetClick(); }
 
  protected:
   void showEvent(QShowEvent* e) override;
@@ -91,7 +74,6 @@ class TfrmIrdDownload : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  class Host;
   void EndTransfer();
   void SaveDataFile();
 
@@ -102,7 +84,7 @@ class TfrmIrdDownload : public QDialog {
   bool satTpFlag_ = false;
   bool fileNameChosen_ = false;
   int startTag_ = 0;
-  std::unique_ptr<Host> host_;
+  std::unique_ptr<WindowTransferHost> host_;
   TransferSession session_;
 };
 

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "transfer/software_image.h"
+#include "transfer/window_transfer_host.h"
 #include "ui/prompts.h"
 
 namespace orvane::transfer {
@@ -25,23 +26,8 @@ constexpr int kFlushMs = 500;
 
 }  // namespace
 
-// The window's side of the transfer: log lines, the gauge and the message boxes.
-class TfrmSimpleupload::Host : public QtTransferHost {
- public:
-  Host(TfrmSimpleupload& w) : QtTransferHost(w.commSerial), w_(w) {}
-  void Log(const std::string& line) override { w_.Memo1->appendPlainText(QString::fromLatin1(line)); }
-  void ClearLog() override { w_.Memo1->clear(); }
-  void SetGauge(int percent) override { w_.gaugePercent->setValue(percent); }
-  void ShowMessage(const std::string& text) override {
-    ui::GetPrompts().Message(QString::fromStdString(text));
-  }
-
- private:
-  TfrmSimpleupload& w_;
-};
-
 TfrmSimpleupload::TfrmSimpleupload(QWidget* parent)
-    : QDialog(parent), host_(std::make_unique<Host>(*this)), session_(*host_, Direction::Upload) {
+    : QDialog(parent), host_(std::make_unique<WindowTransferHost>(commSerial, Memo1, gaugePercent)), session_(*host_, Direction::Upload) {
   setObjectName("frmSimpleupload");
   setWindowTitle("Upload data");
   setFixedSize(kClientWidth, kClientHeight);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "serial/Comm32.h"
+#include "transfer/window_transfer_host.h"
 #include "transfer/qt_transfer_host.h"
 #include "transfer/transfer_session.h"
 
@@ -63,7 +64,6 @@ class TfrmSimpleupload : public QDialog {
   void reject() override;
 
  private:
-  class Host;
   void FormActivate();
   void EndTransfer();
 
@@ -71,7 +71,7 @@ class TfrmSimpleupload : public QDialog {
   int btnStartTag_ = 0;
   std::vector<std::uint8_t> fileBuffer_;
   std::vector<std::uint8_t> sendBuffer_;
-  std::unique_ptr<Host> host_;
+  std::unique_ptr<WindowTransferHost> host_;
   TransferSession session_;
 };
 
