@@ -37,22 +37,7 @@ std::string Bin(const std::string& name) {
   return cli.substr(0, cli.rfind('/') + 1) + name;
 }
 
-class DownloadMergeCli : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("orvane-download-merge-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    ::setenv("ORVANE_WINDIR", (dir / "win").c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("ORVANE_WINDIR");
-    fs::remove_all(dir);
-  }
-  Result Cli(const std::string& args) {
-    return Shell("cd '" + dir.string() + "' && " + std::string(ORVANE_CLI_PATH) + " " + args);
-  }
-  fs::path dir;
-};
+using DownloadMergeCli = cli_test::ScratchFolderTest;
 
 // The three slots as the picture command writes them for this tool, a database image and a base file: a 256 KB
 // download patches all four in, the Radio slot's last 8 bytes giving way to the database image; a 128 KB

@@ -24,29 +24,14 @@ std::vector<std::uint8_t> Read(const fs::path& p) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class PictureCli : public ::testing::Test {
+class PictureCli : public cli_test::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("orvane-picture-cli-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    // The encoder's parameter file comes from here; none is there, so the built-in lines serve.
-    ::setenv("ORVANE_WINDIR", (dir / "win").c_str(), 1);
-  }
-  void TearDown() override {
-    ::unsetenv("ORVANE_WINDIR");
-    fs::remove_all(dir);
-  }
-  // Runs orvane-cli in the scratch folder (the work file lands there).
-  Result Cli(const std::string& args) {
-    return Shell("cd '" + dir.string() + "' && " + std::string(ORVANE_CLI_PATH) + " " + args);
-  }
   // A JPEG made by ffmpeg from one of its test sources.
   void MakeJpeg(const std::string& name, const std::string& source) {
     const Result r = Shell("ffmpeg -v error -y -f lavfi -i \"" + source + "\" -frames:v 1 -q:v 2 '" +
                          (dir / name).string() + "'");
     ASSERT_EQ(r.status, 0) << r.out;
   }
-  fs::path dir;
 };
 
 TEST_F(PictureCli, SlotFilesDecodeAndMakeAPictureImage) {
