@@ -3,7 +3,7 @@ JOBS ?= 2
 FUZZ_SECONDS ?= 600
 FUZZ_SMOKE_SECONDS ?= 20
 
-.PHONY: all deps build run test test-default test-asan test-tsan test-fuzz fuzz bench clean
+.PHONY: all deps build run test test-default test-asan test-tsan test-fuzz fuzz bench lint clean
 
 all: build
 
@@ -48,6 +48,10 @@ fuzz: deps
 
 bench: build
 	@bash scripts/bench.sh
+
+# The repository's .clang-tidy over every C++ source of the default build (not part of make test).
+lint: build
+	clang-tidy -p build/default --quiet $$(git ls-files '*.cpp' | grep -v '^fuzz/')
 
 clean:
 	rm -rf build

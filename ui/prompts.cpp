@@ -88,20 +88,22 @@ bool RecordingPrompts::AskYesNo(const QString& text, const QString& caption) {
   return a;
 }
 
-std::optional<QString> RecordingPrompts::ChooseOpenFile(const FileDialogRequest& request) {
-  log.push_back({Entry::Type::OpenDialog, request.fileName, MessageKind::Information, request.title, request});
+// The next scripted answer of a file dialog, or a cancel when none is left.
+std::optional<QString> RecordingPrompts::NextFile() {
   if (files.empty()) return std::nullopt;
-  auto f = files.front();
+  std::optional<QString> f = std::move(files.front());
   files.pop_front();
   return f;
 }
 
+std::optional<QString> RecordingPrompts::ChooseOpenFile(const FileDialogRequest& request) {
+  log.push_back({Entry::Type::OpenDialog, request.fileName, MessageKind::Information, request.title, request});
+  return NextFile();
+}
+
 std::optional<QString> RecordingPrompts::ChooseSaveFile(const FileDialogRequest& request) {
   log.push_back({Entry::Type::SaveDialog, request.fileName, MessageKind::Information, request.title, request});
-  if (files.empty()) return std::nullopt;
-  auto f = files.front();
-  files.pop_front();
-  return f;
+  return NextFile();
 }
 
 QStringList RecordingPrompts::Messages() const {

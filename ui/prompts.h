@@ -89,6 +89,9 @@ class RecordingPrompts : public Prompts {
 
   // The texts of all messages (not questions or dialogs), in order.
   QStringList Messages() const;
+
+ private:
+  std::optional<QString> NextFile();
 };
 
 }  // namespace orvane::ui
