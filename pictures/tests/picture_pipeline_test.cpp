@@ -16,20 +16,7 @@ using picture_test::WriteFile;
 
 namespace {
 
-// Stands in for the outside encoder: returns a stream of the length it is told to, each byte its position
-// plus a seed, and remembers what it was given.
-struct FakeEncoder : pics::Encoder {
-  std::int32_t length = 1000;
-  std::uint8_t seed = 1;
-  std::int32_t bitrate = 0;
-  std::vector<std::uint8_t> raw;
-  void SetBitrate(std::int32_t b) override { bitrate = b; }
-  void Encode(const std::uint8_t* r, std::int32_t n, std::uint8_t* out, std::int32_t* len) override {
-    raw.assign(r, r + n);
-    for (std::size_t i = 0; i < pics::kEncoderOutputSize; ++i) out[i] = static_cast<std::uint8_t>(i + seed);
-    *len = length;
-  }
-};
+using picture_test::FakeEncoder;
 
 // A greyscale JPEG whose 8 x 8 blocks are flat: such blocks decode exactly, so the stretch can be checked
 // byte for byte.

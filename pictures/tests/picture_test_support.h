@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "pictures/picture_pipeline.h"
+
 namespace picture_test {
 
 namespace fs = std::filesystem;
@@ -77,6 +79,27 @@ inline std::string FixturePictures() {
 #endif
   return {};
 }
+
+// Stands in for the outside encoder: a stream of the length it is told to, byte i being i * step + seed (plus
+// the number of the call when newSeedEachCall), and remembers what it was given.
+struct FakeEncoder : orvane::pictures::Encoder {
+  std::int32_t length = 4000;
+  std::uint8_t seed = 1;
+  int step = 1;
+  bool newSeedEachCall = false;
+  int calls = 0;
+  std::int32_t bitrate = 0;
+  std::vector<std::uint8_t> raw;
+  void SetBitrate(std::int32_t b) override { bitrate = b; }
+  void Encode(const std::uint8_t* r, std::int32_t n, std::uint8_t* out, std::int32_t* len) override {
+    ++calls;
+    raw.assign(r, r + n);
+    const int base = seed + (newSeedEachCall ? calls : 0);
+    for (std::size_t i = 0; i < orvane::pictures::kEncoderOutputSize; ++i)
+      out[i] = static_cast<std::uint8_t>(static_cast<int>(i) * step + base);
+    *len = length;
+  }
+};
 
 #define REQUIRE_FIXTURES(dir)                                                                        \
   const std::string dir = picture_test::FixturePictures();                                           \

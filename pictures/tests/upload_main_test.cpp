@@ -19,6 +19,7 @@
 #include "common/file_io.h"
 #include "editor/tests/qt_app.h"
 #include "pictures/tests/picture_test_support.h"
+#include "transfer/tests/qt_tsan_suppressions.h"
 #include "transfer/tests/sim_process.h"
 #include "ui/prompts.h"
 
@@ -26,23 +27,18 @@ using namespace orvane::pictures;
 using orvane::testing::SimProcess;
 using orvane::ui::RecordingPrompts;
 
-// Under ThreadSanitizer: races among Qt's own (uninstrumented) threads are not ours.
-extern "C" const char* __tsan_default_suppressions() {
-  return "race:libQt6Gui.so\nrace:libQt6Core.so\nrace:QRunnable\nrace:QThreadPool\n";
-}
-
 namespace {
 
-// Returns streams of a chosen length whose bytes count up from a seed.
-struct FakeEncoder : Encoder {
-  std::int32_t* length;
-  explicit FakeEncoder(std::int32_t* l) : length(l) {}
-  void SetBitrate(std::int32_t) override {}
-  void Encode(const std::uint8_t*, std::int32_t, std::uint8_t* out, std::int32_t* len) override {
-    for (std::size_t i = 0; i < kEncoderOutputSize; ++i) out[i] = static_cast<std::uint8_t>(i * 7 + 3);
-    *len = *length;
-  }
-};
+using picture_test::FakeEncoder;
+
+// A window on a fake encoder whose bytes are i * 7 + 3; `encoder` stays reachable for the test.
+std::unique_ptr<TfrmIRDUploader> MakeWindow(FakeEncoder*& encoder) {
+  auto e = std::make_unique<FakeEncoder>();
+  e->seed = 3;
+  e->step = 7;
+  encoder = e.get();
+  return std::make_unique<TfrmIRDUploader>(std::move(e));
+}
 
 class UploadMainTest : public ::testing::Test {
  protected:
@@ -51,7 +47,7 @@ class UploadMainTest : public ::testing::Test {
     ASSERT_TRUE(dir.isValid());
     previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    window = std::make_unique<TfrmIRDUploader>(std::make_unique<FakeEncoder>(&length));
+    window = MakeWindow(encoder);
     picture_test::WriteFile(dir.filePath("photo.jpg").toStdString(),
                             picture_test::MakeJpeg(320, 240, 3, [](int x, int y, int c) {
                               return static_cast<std::uint8_t>(c == 0 ? x : c == 1 ? y : 128);
@@ -73,7 +69,7 @@ class UploadMainTest : public ::testing::Test {
     button->click();
   }
 
-  std::int32_t length = 4000;
+  FakeEncoder* encoder = nullptr;
   QTemporaryDir dir;
   QString previous;
   RecordingPrompts prompts;
@@ -129,7 +125,7 @@ TEST_F(UploadMainTest, LoadAndSetThroughThePanels) {
 
   // Too big for the slot: the message, and the indicator stays off after the Load.
   prompts.log.clear();
-  length = 23520;
+  encoder->length = 23520;
   Load(window->btnLoadRadioPic, dir.filePath("photo.jpg"));
   EXPECT_EQ(prompts.Messages(), QStringList{"Too Big Compressed Size"});
   EXPECT_FALSE(window->rbRadio->isChecked());
@@ -148,7 +144,7 @@ TEST_F(UploadMainTest, LoadAndSetThroughThePanels) {
 
   // Set with the new name still decodes nothing new: the previous source pixels are encoded again.
   prompts.log.clear();
-  length = 100;
+  encoder->length = 100;
   prompts.answers.push_back(true);
   window->Button5Click();
   EXPECT_EQ(prompts.Messages(), QStringList{"Success"});
@@ -190,8 +186,7 @@ TEST_F(UploadMainTest, TheImageHoldsAllThreeSlotsInItsOrderWhateverIsSet) {
   EXPECT_FALSE(window->commSerial.IsOpen());
 
   // An indicator the user clicks on without a picture set: an all-zero image goes out.
-  auto fresh = std::make_unique<TfrmIRDUploader>(std::make_unique<FakeEncoder>(&length));
-  window = std::move(fresh);
+  window = MakeWindow(encoder);
   window->show();
   window->rbMainMenu->setChecked(true);
   prompts.log.clear();

@@ -22,42 +22,19 @@
 
 #include "common/file_io.h"
 #include "pictures/tests/picture_test_support.h"
+#include "editor/tests/qt_app.h"
+#include "transfer/tests/qt_tsan_suppressions.h"
 #include "transfer/tests/sim_process.h"
 #include "ui/prompts.h"
 
 using namespace orvane::transfer;
-using orvane::pictures::Encoder;
 using orvane::pictures::PictureKind;
 using orvane::testing::SimProcess;
 using orvane::ui::RecordingPrompts;
 
-// Under ThreadSanitizer: races among Qt's own (uninstrumented) threads are not ours.
-extern "C" const char* __tsan_default_suppressions() {
-  return "race:libQt6Gui.so\nrace:libQt6Core.so\nrace:QRunnable\nrace:QThreadPool\n";
-}
-
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "download_window_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
-// Streams of a chosen length whose bytes count up from a seed that changes with each call.
-struct FakeEncoder : Encoder {
-  std::int32_t length = 4000;
-  int calls = 0;
-  void SetBitrate(std::int32_t) override {}
-  void Encode(const std::uint8_t*, std::int32_t, std::uint8_t* out, std::int32_t* len) override {
-    ++calls;
-    for (std::size_t i = 0; i < orvane::pictures::kEncoderOutputSize; ++i)
-      out[i] = static_cast<std::uint8_t>(i * 7 + calls);
-    *len = length;
-  }
-};
+using picture_test::FakeEncoder;
 
 // The data area ird-sim serves by default.
 std::uint8_t SimByte(std::size_t i) { return static_cast<std::uint8_t>((i * 7) ^ (i >> 9)); }
@@ -67,11 +44,15 @@ constexpr std::size_t kUpdaReach = 39 * 3500;  // packets 0 to 38 of a 128 KB do
 class DownloadMainTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    App();
+    TestApp();
     ASSERT_TRUE(dir.isValid());
     previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
     auto e = std::make_unique<FakeEncoder>();
+    // Bytes i * 7 + the number of the call: each Set gives another stream.
+    e->seed = 0;
+    e->step = 7;
+    e->newSeedEachCall = true;
     encoder = e.get();
     window = std::make_unique<TfrmIrdDownload>(std::move(e));
     picture_test::WriteFile(dir.filePath("photo.jpg").toStdString(),

@@ -17,6 +17,7 @@
 
 #include "channeldb/lzss.h"
 #include "transfer/software_image.h"
+#include "transfer/tests/qt_tsan_suppressions.h"
 #include "transfer/tests/sim_process.h"
 #include "ui/prompts.h"
 
@@ -24,13 +25,6 @@ using namespace orvane::transfer;
 using orvane::serial::TComm32;
 using orvane::testing::SimProcess;
 using orvane::ui::RecordingPrompts;
-
-// Under ThreadSanitizer: Qt Gui runs work of its own on pooled threads, and Qt is not instrumented, so races
-// among Qt's own threads are reported that are not ours. The serial component and the engine are checked
-// without any suppression in serial_tests and transfer_tests. (Unused in other builds.)
-extern "C" const char* __tsan_default_suppressions() {
-  return "race:libQt6Gui.so\nrace:libQt6Core.so\nrace:QRunnable\nrace:QThreadPool\n";
-}
 
 namespace {
 
