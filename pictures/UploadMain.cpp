@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "pictures/library_encoder.h"
+#include "transfer/software_image.h"
 #include "transfer/qt_transfer_host.h"
 #include "transfer/window_transfer_host.h"
 #include "ui/prompts.h"
@@ -128,7 +129,7 @@ void TfrmIRDUploader::StartPictureupload() {
     BitBtn2->setEnabled(true);
     session_.ClearCancel();
     if (!rbOpening->isChecked() && !rbMainMenu->isChecked() && !rbRadio->isChecked()) {
-      ui::GetPrompts().Message(QString::fromLatin1(kMsgFileError));
+      ui::GetPrompts().Message(QString::fromLatin1(transfer::kMsgFileError));
       BitBtn2->setEnabled(true);
       return;
     }

@@ -25,7 +25,6 @@ class QScrollBar;
 
 namespace orvane::pictures {
 
-inline constexpr const char* kMsgFileError = "File Error";
 inline constexpr const char* kCaptionStartUpload = "Start picture upload";
 inline constexpr const char* kCaptionCancelUpload = "Cancel picture upload";
 // The data kinds of the upload transfer; this window sends "Picture Data" only.

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "common/file_io.h"
+#include "transfer/software_image.h"
 #include "transfer/transfer_session.h"
 
 namespace orvane::transfer {
@@ -52,7 +53,7 @@ const char* SatTpMessage(SatTpCheck check) {
     case SatTpCheck::Ok:
       return nullptr;
     case SatTpCheck::FileError:
-      return kMsgSatTpFileError;
+      return kMsgFileError;
     case SatTpCheck::InvalidSize:
       return kMsgSatTpInvalid;
   }

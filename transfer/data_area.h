@@ -25,7 +25,6 @@ inline constexpr std::size_t kOpeningMergeBytes = 0x5C00;   // an Opening or Rad
 inline constexpr std::size_t kRadioMergeBytes = 0x5C00;
 inline constexpr std::size_t kSatTpMergeBytes = kSatTpBufferSize;
 
-inline constexpr const char* kMsgSatTpFileError = "File Error";
 inline constexpr const char* kMsgSatTpInvalid = "Invaild data file";
 
 enum class MergeSource { MainMenu = 0, Opening = 1, Radio = 2, SatTp = 3 };
