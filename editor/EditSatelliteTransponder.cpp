@@ -22,14 +22,11 @@
 #include "editor/record_dialog_parts.h"
 #include "satcodx/satcodx_download.h"
 #include "satcodx/satcodx_import.h"
-#include "ui/program_data.h"
-#include "ui/prompts.h"
-#include "ui/window_registry.h"
+#include "ui/app_context.h"
 #include "urlfetch/include/quonel.h"
 
 namespace core = orvane::editor;
 namespace parts = orvane::editor::dialog_parts;
-using orvane::ui::GetPrompts;
 
 namespace {
 
@@ -69,8 +66,9 @@ struct WaitCursor {
 
 }  // namespace
 
-TfrmEditSatTP::TfrmEditSatTP(QWidget* parent)
+TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
     : QDialog(parent),
+      app_(app),
       clipboard_(std::make_unique<DATABASESATELLITEINFO>()),
       downloadBuffer_(std::make_unique<orvane::satcodx::DownloadBuffer>()) {
   setObjectName(QStringLiteral("frmEditSatTP"));
@@ -197,7 +195,7 @@ TfrmEditSatTP::TfrmEditSatTP(QWidget* parent)
           &TfrmEditSatTP::lbManualAnalogChannelListDragDrop);
 
   // "Update channel data" ends in the software update tool; without it the button would only pretend.
-  if (!orvane::ui::SoftwareUpdate()) {
+  if (!app_.softwareUpdate) {
     Button3->setEnabled(false);
     Button3->setToolTip(QStringLiteral("The software update tool is not part of this build yet."));
   }
@@ -209,7 +207,7 @@ TfrmEditSatTP::~TfrmEditSatTP() = default;
 // ------------------------------------------------------------------------------------------------
 
 DATABASESATELLITETABLE& TfrmEditSatTP::db() {
-  return orvane::ui::Program().database;
+  return app_.program().database;
 }
 DATABASESATELLITEINFO& TfrmEditSatTP::satellite() {
   return db().satellites[static_cast<std::size_t>(currentSatellite_)];
@@ -218,19 +216,19 @@ DATABASETRANSPONDERINFO& TfrmEditSatTP::transponder() {
   return satellite().transponders[static_cast<std::size_t>(currentTransponder_)];
 }
 TfrmEditSatelliteInfomation* TfrmEditSatTP::satelliteDialog() const {
-  return orvane::ui::Windows().Get<TfrmEditSatelliteInfomation>();
+  return &app_.windows().Get<TfrmEditSatelliteInfomation>();
 }
 TfrmEditTransponderInfo* TfrmEditSatTP::transponderDialog() const {
-  return orvane::ui::Windows().Get<TfrmEditTransponderInfo>();
+  return &app_.windows().Get<TfrmEditTransponderInfo>();
 }
 TfrmEditDigitalChannel* TfrmEditSatTP::digitalDialog() const {
-  return orvane::ui::Windows().Get<TfrmEditDigitalChannel>();
+  return &app_.windows().Get<TfrmEditDigitalChannel>();
 }
 TfrmAnalogChannelInfomation* TfrmEditSatTP::analogDialog() const {
-  return orvane::ui::Windows().Get<TfrmAnalogChannelInfomation>();
+  return &app_.windows().Get<TfrmAnalogChannelInfomation>();
 }
 TfrmSelectSatelliteList* TfrmEditSatTP::selectionWindow() const {
-  return orvane::ui::Windows().Get<TfrmSelectSatelliteList>();
+  return &app_.windows().Get<TfrmSelectSatelliteList>();
 }
 
 // ---- Refilling
@@ -339,11 +337,11 @@ void TfrmEditSatTP::ShowAfterImport() {
 }
 
 // Index lines the import passed over for a file name that is a path, one warning for all.
-static void WarnRefusedNames(const std::vector<std::string>& refused) {
+static void WarnRefusedNames(orvane::ui::Prompts& prompts, const std::vector<std::string>& refused) {
   if (refused.empty()) return;
   QStringList lines;
   for (const auto& r : refused) lines << QString::fromLocal8Bit(r);
-  GetPrompts().Message(QStringLiteral("Passed over:\n") + lines.join('\n'), orvane::ui::MessageKind::Warning);
+  prompts.Message(QStringLiteral("Passed over:\n") + lines.join('\n'), orvane::ui::MessageKind::Warning);
 }
 
 void TfrmEditSatTP::Bysatcodx1Click() {
@@ -352,17 +350,17 @@ void TfrmEditSatTP::Bysatcodx1Click() {
     report = orvane::satcodx::ImportSatcodx(db(), ".");
   } catch (const std::exception& e) {
     ShowAfterImport();
-    GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+    app_.prompts().Error(QString::fromLocal8Bit(e.what()));
     return;
   }
   ShowAfterImport();
-  WarnRefusedNames(report.refusedNames);
+  WarnRefusedNames(app_.prompts(), report.refusedNames);
   setWindowTitle(QString::fromLatin1(orvane::satcodx::kImportCaption));
   UpdateStatusLine();
 }
 
 void TfrmEditSatTP::Button2Click() {
-  if (auto* w = selectionWindow()) orvane::ui::ShowModal(*w);
+  if (auto* w = selectionWindow()) app_.ShowModal(*w);
   DownloadandLoad1Click();
 }
 
@@ -378,12 +376,12 @@ void TfrmEditSatTP::DownloadandLoad1Click() {
   } catch (const std::exception& e) {
     // The import at the end may have failed part-way: show what the model holds.
     ShowAfterImport();
-    GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+    app_.prompts().Error(QString::fromLocal8Bit(e.what()));
     return;
   }
   if (report.marked == 0) return;  // nothing marked: nothing fetched, imported or captioned
   ShowAfterImport();
-  WarnRefusedNames(report.import.refusedNames);
+  WarnRefusedNames(app_.prompts(), report.import.refusedNames);
   setWindowTitle(QString::fromLatin1(orvane::satcodx::kImportCaption));
   UpdateStatusLine();
 }
@@ -396,9 +394,9 @@ void TfrmEditSatTP::Open1Click() {
   request.filter = QStringLiteral("*.tpd|*.tpd");
   request.fileName = QStringLiteral("sattpdat.tpd");
   request.initialDir = QStringLiteral(".");
-  const auto path = GetPrompts().ChooseOpenFile(request);
+  const auto path = app_.prompts().ChooseOpenFile(request);
   if (!path) return;
-  auto& p = orvane::ui::Program();
+  auto& p = app_.program();
   core::OpenDatabaseFile(path->toLocal8Bit().toStdString(), p.database, p.satelliteImage,
                          p.satelliteNameTable, p.channelTable);
   RefillSatelliteList();
@@ -409,18 +407,18 @@ void TfrmEditSatTP::Open1Click() {
 // Converts and saves; a failed save is reported and returns false. Losses are reported when asked, so that
 // the second file of a Save does not repeat them.
 bool TfrmEditSatTP::SaveTo(const QString& path, bool reportLosses) {
-  auto& p = orvane::ui::Program();
+  auto& p = app_.program();
   const std::string file = path.toLocal8Bit().toStdString();
   const core::SaveOutcome outcome =
       core::SaveDatabaseFile(file, p.database, core::NamedSatelliteSlots(satelliteSlots_), p.satelliteImage,
                              p.satelliteNameTable, p.channelTable);
   if (!outcome.ok()) {
-    GetPrompts().Error(QString::fromLocal8Bit(core::SaveFailureText(file, outcome).c_str()));
+    app_.prompts().Error(QString::fromLocal8Bit(core::SaveFailureText(file, outcome).c_str()));
     return false;
   }
   if (reportLosses) {
     for (const auto& text : core::SaveLossTexts(file, outcome))
-      GetPrompts().Message(QString::fromLocal8Bit(text.c_str()), orvane::ui::MessageKind::Warning);
+      app_.prompts().Message(QString::fromLocal8Bit(text.c_str()), orvane::ui::MessageKind::Warning);
   }
   return true;
 }
@@ -432,7 +430,7 @@ void TfrmEditSatTP::Saveas1Click() {
   request.filterIndex = 1;
   request.initialDir = QStringLiteral(".");
   request.fileName = SaveDialog1FileName;
-  const auto path = GetPrompts().ChooseSaveFile(request);
+  const auto path = app_.prompts().ChooseSaveFile(request);
   if (!path) return;
   SaveDialog1FileName = *path;
   if (!SaveTo(*path, true)) return;
@@ -443,7 +441,7 @@ void TfrmEditSatTP::Saveas1Click() {
 void TfrmEditSatTP::Button3Click() {
   if (!SaveTo(QString::fromLatin1(core::kLatestDatabasePath), true)) return;  // never send a stale file
   setWindowTitle(SaveDialog1FileName);
-  if (auto& launch = orvane::ui::SoftwareUpdate()) launch(1);
+  if (auto& launch = app_.softwareUpdate) launch(1);
 }
 
 void TfrmEditSatTP::Exut1Click() {
@@ -527,7 +525,7 @@ void TfrmEditSatTP::Edit1Click() {
   dialog->SetSatelliteName(sat.name);
   dialog->SetDiseqcCode(sat.diseqc);
   dialog->SetEastDegree(sat.eastPosition);
-  orvane::ui::ShowModal(*dialog);
+  app_.ShowModal(*dialog);
   if (dialog->EditResult != 0) return;
   sat.name = core::StoredSatelliteName(dialog->GetSatelliteName());
   sat.diseqc = dialog->GetDiseqcCode();
@@ -539,7 +537,7 @@ void TfrmEditSatTP::Add3Click() {
   auto* dialog = satelliteDialog();
   if (!dialog) return;
   dialog->Clear();
-  orvane::ui::ShowModal(*dialog);
+  app_.ShowModal(*dialog);
   if (dialog->EditResult != 0 || lbSatelliteNameList->count() >= kSatelliteSlots) return;
   // The first slot that is neither used nor shown by a row: slot "number of rows" while the used slots come
   // first, as they do after every refill.
@@ -594,7 +592,7 @@ void TfrmEditSatTP::pmEditTransponderClick() {
   dialog->SetSymbolRate(tp.symbolRate);
   dialog->SetPolarity(tp.polarity);
   dialog->SetFEC(tp.fec);
-  orvane::ui::ShowModal(*dialog);
+  app_.ShowModal(*dialog);
   if (dialog->EditResult != 0) return;
   tp.frequency = dialog->GetFrequency();
   tp.symbolRate = dialog->GetSymbolRate();
@@ -611,7 +609,7 @@ void TfrmEditSatTP::Add2Click() {
   const int n = lbTransponderList->count();
   if (!dialog || lbSatelliteNameList->count() == 0 || n >= kTransponderSlots) return;
   dialog->Clear();
-  orvane::ui::ShowModal(*dialog);
+  app_.ShowModal(*dialog);
   if (dialog->EditResult != 0) return;
   auto& tp = satellite().transponders[static_cast<std::size_t>(n)];
   tp.frequency = dialog->GetFrequency();
@@ -682,7 +680,7 @@ void TfrmEditSatTP::Edit2Click() {
     dialog->SetRightAudioFrequency(ch.audioPid);
     dialog->SetVideoPolarity(ch.pcrPid);
     dialog->SetChannelName(ch.name);
-    orvane::ui::ShowModal(*dialog);
+    app_.ShowModal(*dialog);
     if (dialog->EditResult != 0) return;
     ch.videoPid = dialog->GetLeftAudioFrequency();
     ch.audioPid = dialog->GetRightAudioFrequency();
@@ -695,7 +693,7 @@ void TfrmEditSatTP::Edit2Click() {
     dialog->SetAudioPID(ch.audioPid);
     dialog->SetPCRPID(ch.pcrPid);
     dialog->SetChannelName(ch.name);
-    orvane::ui::ShowModal(*dialog);
+    app_.ShowModal(*dialog);
     if (dialog->EditResult != 0) return;
     ch.videoPid = dialog->GetVideoPID();
     ch.audioPid = dialog->GetAudioPID();
@@ -718,7 +716,7 @@ void TfrmEditSatTP::Add1Click() {
     auto* dialog = analogDialog();
     if (!dialog) return;
     dialog->Clear();
-    orvane::ui::ShowModal(*dialog);
+    app_.ShowModal(*dialog);
     if (dialog->EditResult != 0) return;
     ch.videoPid = dialog->GetLeftAudioFrequency();
     ch.audioPid = dialog->GetRightAudioFrequency();
@@ -728,7 +726,7 @@ void TfrmEditSatTP::Add1Click() {
     auto* dialog = digitalDialog();
     if (!dialog) return;
     dialog->Clear();
-    orvane::ui::ShowModal(*dialog);
+    app_.ShowModal(*dialog);
     if (dialog->EditResult != 0) return;
     ch.videoPid = dialog->GetVideoPID();
     ch.audioPid = dialog->GetAudioPID();

@@ -22,6 +22,9 @@ class TfrmEditTransponderInfo;
 class TfrmEditDigitalChannel;
 class TfrmAnalogChannelInfomation;
 class TfrmSelectSatelliteList;
+namespace orvane::ui {
+class AppContext;
+}
 
 namespace orvane::satcodx {
 struct DownloadBuffer;
@@ -34,7 +37,7 @@ class TfrmEditSatTP : public QDialog {
   // The drag mode: which list a running drag belongs to.
   enum DragMode { kDragNone = 0, kDragChannels = 1, kDragTransponders = 2, kDragSatellites = 3 };
 
-  explicit TfrmEditSatTP(QWidget* parent = nullptr);
+  explicit TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent = nullptr);
   ~TfrmEditSatTP() override;
 
   // ---- Handlers ----
@@ -148,6 +151,7 @@ class TfrmEditSatTP : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  orvane::ui::AppContext& app_;
   DATABASESATELLITETABLE& db();
   DATABASESATELLITEINFO& satellite();
   DATABASETRANSPONDERINFO& transponder();

@@ -10,7 +10,7 @@
 #include <exception>
 
 #include "satcodx/satcodx_import.h"
-#include "ui/prompts.h"
+#include "ui/app_context.h"
 
 namespace {
 constexpr int kWidth = 460;
@@ -23,7 +23,8 @@ constexpr int kButtonHeight = 30;
 QString Latin1(const std::string& s) { return orvane::text::FromLatin1(s); }
 }  // namespace
 
-TfrmSelectSatelliteList::TfrmSelectSatelliteList(QWidget* parent) : QDialog(parent) {
+TfrmSelectSatelliteList::TfrmSelectSatelliteList(orvane::ui::AppContext& app, QWidget* parent)
+    : QDialog(parent), app_(app) {
   setObjectName(QStringLiteral("frmSelectSatelliteList"));
   setWindowTitle(QStringLiteral("Select satellites to download"));
   setFixedSize(kWidth, kHeight);
@@ -78,7 +79,7 @@ void TfrmSelectSatelliteList::FormActivate() {
     });
   } catch (const std::exception& e) {
     // The rows read before the failure stay.
-    orvane::ui::GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+    app_.prompts().Error(QString::fromLocal8Bit(e.what()));
   }
 }
 

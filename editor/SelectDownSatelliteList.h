@@ -8,12 +8,15 @@
 class QLabel;
 class QListWidget;
 class QPushButton;
+namespace orvane::ui {
+class AppContext;
+}
 
 class TfrmSelectSatelliteList : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TfrmSelectSatelliteList(QWidget* parent = nullptr);
+  explicit TfrmSelectSatelliteList(orvane::ui::AppContext& app, QWidget* parent = nullptr);
 
   void FormActivate();
   void Button1Click();
@@ -32,4 +35,7 @@ class TfrmSelectSatelliteList : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+
+ private:
+  orvane::ui::AppContext& app_;
 };

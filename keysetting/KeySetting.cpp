@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "ui/app_context.h"
+
 namespace orvane::keysetting {
 
 namespace {
@@ -51,7 +53,7 @@ bool IsFixed(int row, int col) {
 
 }  // namespace
 
-TfrmKeySetting::TfrmKeySetting(QWidget* parent) : QDialog(parent) {
+TfrmKeySetting::TfrmKeySetting(ui::AppContext& app, QWidget* parent) : QDialog(parent), app_(app) {
   setObjectName("frmKeySetting");
   setWindowTitle("Key Setting Tool");
   setFixedSize(kClientWidth, kClientHeight);
@@ -238,7 +240,7 @@ void TfrmKeySetting::Button5Click() {
 }
 
 void TfrmKeySetting::Button2Click() {
-  const auto name = ui::GetPrompts().ChooseSaveFile(SaveDialog1);
+  const auto name = app_.prompts().ChooseSaveFile(SaveDialog1);
   if (!name) return;
   SaveDialog1.fileName = *name;
   table_.marker = kMarker;
@@ -246,18 +248,18 @@ void TfrmKeySetting::Button2Click() {
   try {
     WriteKeyTable(name->toLocal8Bit().toStdString(), table_);
   } catch (const std::exception& e) {
-    ui::GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+    app_.prompts().Error(QString::fromLocal8Bit(e.what()));
   }
 }
 
 void TfrmKeySetting::Button4Click() {
-  const auto name = ui::GetPrompts().ChooseOpenFile(OpenDialog1);
+  const auto name = app_.prompts().ChooseOpenFile(OpenDialog1);
   if (!name) return;
   OpenDialog1.fileName = *name;
   try {
     table_ = ReadKeyTable(name->toLocal8Bit().toStdString());
   } catch (const std::exception& e) {
-    ui::GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+    app_.prompts().Error(QString::fromLocal8Bit(e.what()));
     return;  // the grid and the table stay as they were
   }
   KeyGrid grid = ReadGrid();

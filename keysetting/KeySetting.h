@@ -12,6 +12,9 @@
 class QComboBox;
 class QPushButton;
 class QTableWidget;
+namespace orvane::ui {
+class AppContext;
+}
 
 namespace orvane::keysetting {
 
@@ -19,7 +22,7 @@ class TfrmKeySetting : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TfrmKeySetting(QWidget* parent = nullptr);
+  explicit TfrmKeySetting(ui::AppContext& app, QWidget* parent = nullptr);
 
   // Components.
   QTableWidget* sgKeysetting;
@@ -54,6 +57,7 @@ class TfrmKeySetting : public QDialog {
   void WriteGrid(const KeyGrid& grid);
   void Compute(Direction direction);
 
+  ui::AppContext& app_;
   KeyTable table_;
   int selectedCol_ = 0;
   int selectedRow_ = 0;

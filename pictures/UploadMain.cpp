@@ -18,7 +18,7 @@
 #include "transfer/software_image.h"
 #include "transfer/qt_transfer_host.h"
 #include "transfer/window_transfer_host.h"
-#include "ui/prompts.h"
+#include "ui/app_context.h"
 
 namespace orvane::pictures {
 
@@ -39,19 +39,20 @@ constexpr const char* kMsgComPort = "ERROR : COM Port";
 
 }  // namespace
 
-TfrmIRDUploader::TfrmIRDUploader() : TfrmIRDUploader(MakeLibraryEncoder()) {}
+TfrmIRDUploader::TfrmIRDUploader(ui::AppContext& app) : TfrmIRDUploader(app, MakeLibraryEncoder()) {}
 
-TfrmIRDUploader::TfrmIRDUploader(std::unique_ptr<Encoder> encoder, QWidget* parent)
+TfrmIRDUploader::TfrmIRDUploader(ui::AppContext& app, std::unique_ptr<Encoder> encoder, QWidget* parent)
     : QDialog(parent),
+      app_(app),
       encoder_(std::move(encoder)),
       pictures_(kSlotFill, *encoder_),
-      host_(std::make_unique<transfer::WindowTransferHost>(commSerial, Memo1, gaugePercent)),
+      host_(std::make_unique<transfer::WindowTransferHost>(app, commSerial, Memo1, gaugePercent)),
       session_(*host_, transfer::Direction::Upload) {
   setObjectName(QStringLiteral("frmIRDUploader"));
   setWindowTitle(QStringLiteral("Upload picture"));
   setFixedSize(kClientWidth, kClientHeight);
 
-  PlacePanels(this, pictures_, kPanelSettings, kPanelGap, kPanelGap, kPanelWidth, kPanelHeight, kPanelGap);
+  PlacePanels(this, app_, pictures_, kPanelSettings, kPanelGap, kPanelGap, kPanelWidth, kPanelHeight, kPanelGap);
 
   cbSerialPort = new QComboBox(this);
   cbSerialPort->setObjectName(QStringLiteral("cbSerialPort"));
@@ -129,7 +130,7 @@ void TfrmIRDUploader::StartPictureupload() {
     BitBtn2->setEnabled(true);
     session_.ClearCancel();
     if (!rbOpening->isChecked() && !rbMainMenu->isChecked() && !rbRadio->isChecked()) {
-      ui::GetPrompts().Message(QString::fromLatin1(transfer::kMsgFileError));
+      app_.prompts().Message(QString::fromLatin1(transfer::kMsgFileError));
       BitBtn2->setEnabled(true);
       return;
     }
@@ -140,7 +141,7 @@ void TfrmIRDUploader::StartPictureupload() {
       const std::string why = commSerial.PortName() + ": " + commSerial.LastOpenError();
       Memo1->appendPlainText(QString::fromStdString(why));
       std::fprintf(stderr, "orvane: cannot open %s\n", why.c_str());
-      ui::GetPrompts().Message(QString::fromLatin1(kMsgComPort));
+      app_.prompts().Message(QString::fromLatin1(kMsgComPort));
       BitBtn2->setEnabled(true);
       return;
     }
@@ -153,7 +154,7 @@ void TfrmIRDUploader::StartPictureupload() {
     EndTransfer();
   } catch (const std::exception&) {
     // The port stays open and the button keeps its caption, so the next press cancels and closes.
-    ui::GetPrompts().Message(QString::fromLatin1(transfer::kMsgUploadHandlerError));
+    app_.prompts().Message(QString::fromLatin1(transfer::kMsgUploadHandlerError));
   }
 }
 
@@ -163,7 +164,7 @@ void TfrmIRDUploader::commSerialReceiveData(const std::uint8_t* Buffer, std::uin
 
 void TfrmIRDUploader::commSerialRequestHangup(serial::TComm32*) {
   // The line is gone: end the transfer as a cancel would and keep the program (and its pictures) alive.
-  ui::GetPrompts().Message(QString::fromLatin1(transfer::kMsgHangup));
+  app_.prompts().Message(QString::fromLatin1(transfer::kMsgHangup));
   if (uploadTag_ == 1) EndTransfer();
 }
 

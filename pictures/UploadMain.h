@@ -22,6 +22,9 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+namespace orvane::ui {
+class AppContext;
+}
 
 namespace orvane::pictures {
 
@@ -41,8 +44,8 @@ class TfrmIRDUploader : public QDialog, public PicturePanels {
   Q_OBJECT
 
  public:
-  explicit TfrmIRDUploader(std::unique_ptr<Encoder> encoder, QWidget* parent = nullptr);
-  TfrmIRDUploader();  // with the encoder library
+  TfrmIRDUploader(ui::AppContext& app, std::unique_ptr<Encoder> encoder, QWidget* parent = nullptr);
+  explicit TfrmIRDUploader(ui::AppContext& app);  // with the encoder library
   ~TfrmIRDUploader() override;
 
   // Components.
@@ -74,6 +77,7 @@ class TfrmIRDUploader : public QDialog, public PicturePanels {
  private:
   void EndTransfer();
 
+  ui::AppContext& app_;
   std::unique_ptr<Encoder> encoder_;
   PictureSet pictures_;
   std::vector<std::uint8_t> image_;

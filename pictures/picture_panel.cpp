@@ -9,7 +9,7 @@
 #include <QScrollBar>
 
 #include "common/file_io.h"
-#include "ui/prompts.h"
+#include "ui/app_context.h"
 
 namespace orvane::pictures {
 
@@ -55,8 +55,9 @@ QImage FrameImage(const Frame& frame) {
   return view.mirrored(false, true);  // a deep copy, top row first
 }
 
-PicturePanel::PicturePanel(PictureSet& pictures, PictureKind kind, const PanelSettings& settings, QWidget* parent)
-    : QFrame(parent), pictures_(pictures), kind_(kind) {
+PicturePanel::PicturePanel(ui::AppContext& app, PictureSet& pictures, PictureKind kind, const PanelSettings& settings,
+                           QWidget* parent)
+    : QFrame(parent), app_(app), pictures_(pictures), kind_(kind) {
   const KindNames n = NamesOf(kind);
   setFrameShape(QFrame::StyledPanel);
 
@@ -110,12 +111,12 @@ PicturePanel::PicturePanel(PictureSet& pictures, PictureKind kind, const PanelSe
   connect(setButton, &QPushButton::clicked, this, [this] { SetClick(); });
 }
 
-void PicturePanels::PlacePanels(QWidget* window, PictureSet& pictures, const PanelSettings& settings, int x, int y,
+void PicturePanels::PlacePanels(QWidget* window, ui::AppContext& app, PictureSet& pictures, const PanelSettings& settings, int x, int y,
                                 int width, int height, int gap) {
   PicturePanel** panels[] = {&Panel3, &Panel5, &Panel7};
   const char* names[] = {"Panel3", "Panel5", "Panel7"};
   for (std::size_t i = 0; i < kAllKinds.size(); ++i) {
-    *panels[i] = new PicturePanel(pictures, kAllKinds[i], settings, window);
+    *panels[i] = new PicturePanel(app, pictures, kAllKinds[i], settings, window);
     (*panels[i])->setObjectName(QString::fromLatin1(names[i]));
     (*panels[i])->setGeometry(x + static_cast<int>(i) * (width + gap), y, width, height);
   }
@@ -146,7 +147,7 @@ void PicturePanel::LoadClick() {
   ui::FileDialogRequest OpenDialog2;
   OpenDialog2.filter = QString::fromLatin1(kJpegFilter);
   OpenDialog2.initialDir = QStringLiteral(".");
-  const auto path = ui::GetPrompts().ChooseOpenFile(OpenDialog2);
+  const auto path = app_.prompts().ChooseOpenFile(OpenDialog2);
   if (!path) return;
   setIndicator->setChecked(false);
   fileNameField->setText(*path);
@@ -156,7 +157,7 @@ void PicturePanel::LoadClick() {
     ShowPicture(previewImage, canvas);
   } catch (const std::exception& e) {
     // "JPEG error #N", or the work file's name and the system's reason.
-    ui::GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+    app_.prompts().Error(QString::fromLocal8Bit(e.what()));
     return;
   }
   SetClick();
@@ -170,10 +171,10 @@ void PicturePanel::SetClick() {
   SetResult result;
   try {
     result = pictures_.Set(
-        kind_, request, [] { return ui::GetPrompts().AskYesNo(QString::fromLatin1(kMsgContinue)); },
+        kind_, request, [this] { return app_.prompts().AskYesNo(QString::fromLatin1(kMsgContinue)); },
         [this](const Frame& darkened) { ShowPicture(previewImage, darkened); });
   } catch (const std::exception& e) {
-    ui::GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+    app_.prompts().Error(QString::fromLocal8Bit(e.what()));
     return;
   }
   switch (result.outcome) {
@@ -181,12 +182,12 @@ void PicturePanel::SetClick() {
     case SetOutcome::Declined:
       return;
     case SetOutcome::TooBig:
-      ui::GetPrompts().Message(QString::fromLatin1(kMsgTooBig));
+      app_.prompts().Message(QString::fromLatin1(kMsgTooBig));
       return;
     case SetOutcome::Success:
       setIndicator->setChecked(true);
       emit SlotFilled(kind_);
-      ui::GetPrompts().Message(QString::fromLatin1(kMsgSuccess));
+      app_.prompts().Message(QString::fromLatin1(kMsgSuccess));
       return;
   }
 }

@@ -14,6 +14,9 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+namespace orvane::ui {
+class AppContext;
+}
 
 namespace orvane::pictures {
 
@@ -26,7 +29,8 @@ class PicturePanel : public QFrame {
   Q_OBJECT
 
  public:
-  PicturePanel(PictureSet& pictures, PictureKind kind, const PanelSettings& settings, QWidget* parent = nullptr);
+  PicturePanel(ui::AppContext& app, PictureSet& pictures, PictureKind kind, const PanelSettings& settings,
+               QWidget* parent = nullptr);
 
   PictureKind Kind() const { return kind_; }
 
@@ -52,6 +56,7 @@ class PicturePanel : public QFrame {
  private:
   void ShowPicture(QLabel* label, const Frame& frame);
 
+  ui::AppContext& app_;
   PictureSet& pictures_;
   PictureKind kind_;
 };
@@ -72,7 +77,7 @@ struct PicturePanels {
   QLabel *imgOpeningPic, *imgMainMenuPic, *imgRadioPic;
 
   // Creates the panels in `window`, the first at (x, y), each `width` x `height`, `gap` apart.
-  void PlacePanels(QWidget* window, PictureSet& pictures, const PanelSettings& settings, int x, int y, int width,
+  void PlacePanels(QWidget* window, ui::AppContext& app, PictureSet& pictures, const PanelSettings& settings, int x, int y, int width,
                    int height, int gap);
 
   void btnLoadOpeningPicClick() { Panel3->LoadClick(); }

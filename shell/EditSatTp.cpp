@@ -8,8 +8,10 @@
 #include <QShowEvent>
 #include <array>
 
+#include "editor/EditSatelliteTransponder.h"
+#include "pictures/UploadMain.h"
 #include "shell/main_window_parts.h"
-#include "ui/window_registry.h"
+#include "ui/app_context.h"
 
 using namespace orvane::shell;
 
@@ -20,7 +22,7 @@ constexpr int kClientHeight = 56;
 constexpr std::array<int, 4> kButtonWidths = {210, 150, 150, 115};
 }  // namespace
 
-TfrmIRDTool::TfrmIRDTool(QWidget* parent) : QWidget(parent) {
+TfrmIRDTool::TfrmIRDTool(orvane::ui::AppContext& app, QWidget* parent) : QWidget(parent), app_(app) {
   setObjectName(QStringLiteral("frmIRDTool"));
   setWindowTitle(QStringLiteral("IRD Tool"));
   setFixedSize(kClientWidth, kClientHeight);
@@ -43,10 +45,6 @@ TfrmIRDTool::TfrmIRDTool(QWidget* parent) : QWidget(parent) {
 void TfrmIRDTool::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (event->spontaneous()) return;
-  // The tool windows are created after this one; their buttons are settled when it is first shown.
-  EnableForTool(btnOrvane, "TfrmEditSatTP");
-  EnableForTool(btnIRDUpload, "TfrmIRDUploader");
-  if (!orvane::ui::SoftwareUpdate()) EnableForTool(btnIRDDownload, "TfrmSimpleupload");
   CentreOnScreen(this);
   FormActivate();
 }
@@ -54,17 +52,17 @@ void TfrmIRDTool::showEvent(QShowEvent* event) {
 // Becoming the focused window by being shown; a modal tool window closing hands the focus back without a
 // show.
 void TfrmIRDTool::FormActivate() {
-  WriteParameterFileFrom(Memo1);
+  WriteParameterFileFrom(app_, Memo1);
 }
 
 void TfrmIRDTool::btnOrvaneClick() {
-  ShowTool("TfrmEditSatTP");
+  ShowTool<TfrmEditSatTP>(app_);
 }
 void TfrmIRDTool::btnIRDUploadClick() {
-  ShowTool("TfrmIRDUploader");
+  ShowTool<orvane::pictures::TfrmIRDUploader>(app_);
 }
 void TfrmIRDTool::btnIRDDownloadClick() {
-  if (auto& launch = orvane::ui::SoftwareUpdate()) launch(0);
+  if (app_.softwareUpdate) app_.softwareUpdate(0);
 }
 void TfrmIRDTool::btnProgreamExitClick() {
   close();

@@ -6,12 +6,15 @@
 class QFrame;
 class QPlainTextEdit;
 class QPushButton;
+namespace orvane::ui {
+class AppContext;
+}
 
 class TfrmIRDTool : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TfrmIRDTool(QWidget* parent = nullptr);
+  explicit TfrmIRDTool(orvane::ui::AppContext& app, QWidget* parent = nullptr);
 
   void FormActivate();  // writes the parameter file
   void btnOrvaneClick();
@@ -29,4 +32,7 @@ class TfrmIRDTool : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+
+ private:
+  orvane::ui::AppContext& app_;
 };

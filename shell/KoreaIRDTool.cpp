@@ -6,7 +6,12 @@
 #include <QShowEvent>
 #include <array>
 
+#include "editor/EditSatelliteTransponder.h"
+#include "keysetting/KeySetting.h"
+#include "pictures/UploadMain.h"
 #include "shell/main_window_parts.h"
+#include "transfer/DownloadMain.h"
+#include "ui/app_context.h"
 
 using namespace orvane::shell;
 
@@ -17,7 +22,8 @@ constexpr int kClientHeight = 66;
 constexpr std::array<int, 5> kButtonWidths = {110, 110, 120, 115, 94};
 }  // namespace
 
-TfrmKoreaIRDTool::TfrmKoreaIRDTool(QWidget* parent) : QWidget(parent) {
+TfrmKoreaIRDTool::TfrmKoreaIRDTool(orvane::ui::AppContext& app, QWidget* parent)
+    : QWidget(parent), app_(app) {
   setObjectName(QStringLiteral("frmKoreaIRDTool"));
   setWindowTitle(QStringLiteral("IRD Tool"));
   setFixedSize(kClientWidth, kClientHeight);
@@ -43,29 +49,25 @@ TfrmKoreaIRDTool::TfrmKoreaIRDTool(QWidget* parent) : QWidget(parent) {
 void TfrmKoreaIRDTool::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (event->spontaneous()) return;
-  EnableForTool(btnOrvane, "TfrmEditSatTP");
-  EnableForTool(btnIRDUpload, "TfrmIRDUploader");
-  EnableForTool(btnIRDDownload, "TfrmIrdDownload");
-  EnableForTool(btnKeySetting, "TfrmKeySetting");
   CentreOnScreen(this);
   FormActivate();
 }
 
 void TfrmKoreaIRDTool::FormActivate() {
-  WriteParameterFileFrom(Memo1);
+  WriteParameterFileFrom(app_, Memo1);
 }
 
 void TfrmKoreaIRDTool::btnOrvaneClick() {
-  ShowTool("TfrmEditSatTP");
+  ShowTool<TfrmEditSatTP>(app_);
 }
 void TfrmKoreaIRDTool::btnIRDUploadClick() {
-  ShowTool("TfrmIRDUploader");
+  ShowTool<orvane::pictures::TfrmIRDUploader>(app_);
 }
 void TfrmKoreaIRDTool::btnIRDDownloadClick() {
-  ShowTool("TfrmIrdDownload");
+  ShowTool<orvane::transfer::TfrmIrdDownload>(app_);
 }
 void TfrmKoreaIRDTool::btnKeySettingClick() {
-  ShowTool("TfrmKeySetting");
+  ShowTool<orvane::keysetting::TfrmKeySetting>(app_);
 }
 // Only this window closes; when it is the main window the program shows, the program ends with it.
 void TfrmKoreaIRDTool::btnProgreamExitClick() {

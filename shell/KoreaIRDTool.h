@@ -7,12 +7,15 @@
 class QFrame;
 class QPlainTextEdit;
 class QPushButton;
+namespace orvane::ui {
+class AppContext;
+}
 
 class TfrmKoreaIRDTool : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TfrmKoreaIRDTool(QWidget* parent = nullptr);
+  explicit TfrmKoreaIRDTool(orvane::ui::AppContext& app, QWidget* parent = nullptr);
 
   void FormActivate();
   void btnOrvaneClick();
@@ -31,4 +34,7 @@ class TfrmKoreaIRDTool : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+
+ private:
+  orvane::ui::AppContext& app_;
 };

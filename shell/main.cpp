@@ -4,7 +4,7 @@
 #include <QCommandLineParser>
 
 #include "shell/window_set.h"
-#include "ui/window_registry.h"
+#include "ui/app_context.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -24,12 +24,11 @@ int main(int argc, char** argv) {
   parser.addOption(allTools);
   parser.process(app);
 
-  auto& windows = orvane::ui::Windows();
-  orvane::shell::DeclareWindows(windows);
-  windows.CreateAll();
+  // Everything the windows share for this run; it deletes the windows before the application goes.
+  orvane::ui::AppContext context;
+  orvane::shell::DeclareWindows(context);
+  context.windows().CreateAll();
   // The program ends when the window it shows closes, whichever of the two that is.
-  orvane::shell::ShowMainWindow(windows, parser.isSet(allTools), [] { QApplication::quit(); });
-  const int status = QApplication::exec();
-  windows.Clear();
-  return status;
+  orvane::shell::ShowMainWindow(context, parser.isSet(allTools), [] { QApplication::quit(); });
+  return QApplication::exec();
 }

@@ -12,8 +12,6 @@
 #include <vector>
 
 #include "shell/encoder_parameter_file.h"
-#include "ui/prompts.h"
-#include "ui/window_registry.h"
 
 namespace orvane::shell {
 
@@ -58,32 +56,15 @@ QPlainTextEdit* ParameterMemo(QWidget* window) {
   return memo;
 }
 
-void WriteParameterFileFrom(const QPlainTextEdit* memo) {
+void WriteParameterFileFrom(ui::AppContext& app, const QPlainTextEdit* memo) {
   std::vector<std::string> lines;
   for (const QString& line : memo->toPlainText().split(QLatin1Char('\n')))
     lines.push_back(orvane::text::ToLatin1(line));
   try {
     encoder::WriteParameterFile(encoder::ParameterFilePath(), lines);
   } catch (const std::exception& e) {
-    ui::GetPrompts().Error(QString::fromLocal8Bit(e.what()));
+    app.prompts().Error(QString::fromLocal8Bit(e.what()));
   }
-}
-
-bool ToolExists(const char* className) {
-  return ui::Windows().Find(QString::fromLatin1(className)) != nullptr;
-}
-
-bool ShowTool(const char* className) {
-  auto* dialog = qobject_cast<QDialog*>(ui::Windows().Find(QString::fromLatin1(className)));
-  if (!dialog) return false;
-  ui::ShowModal(*dialog);
-  return true;
-}
-
-void EnableForTool(QPushButton* button, const char* className) {
-  if (ToolExists(className)) return;
-  button->setEnabled(false);
-  button->setToolTip(QStringLiteral("This tool is not part of this build yet."));
 }
 
 void CentreOnScreen(QWidget* window) {

@@ -1,11 +1,13 @@
 // What the two main windows share: the button row, the hidden parameter template, writing the parameter
-// file, and showing a tool window from the registry (a tool that is not built keeps its button disabled).
+// file, and showing a tool window from the registry.
 #pragma once
 
 #include <QPushButton>
 #include <QString>
 #include <QStyle>
 #include <span>
+
+#include "ui/app_context.h"
 
 class QFrame;
 class QPlainTextEdit;
@@ -20,12 +22,12 @@ QPushButton* PanelButton(QFrame* panel, const char* name, const QString& caption
 // The hidden Memo1 holding the 55 parameter lines.
 QPlainTextEdit* ParameterMemo(QWidget* window);
 // Writes every line of `memo` with CR LF into the parameter file; an error goes to an error box.
-void WriteParameterFileFrom(const QPlainTextEdit* memo);
-// Shows the registered window `className` modally; false when that window is not built.
-bool ShowTool(const char* className);
-bool ToolExists(const char* className);
-// Disables `button` when its tool is not built, saying why.
-void EnableForTool(QPushButton* button, const char* className);
+void WriteParameterFileFrom(ui::AppContext& app, const QPlainTextEdit* memo);
+// Shows the tool window T modally.
+template <class T>
+void ShowTool(ui::AppContext& app) {
+  app.ShowModal(app.windows().Get<T>());
+}
 // Centres a top-level window on the primary screen.
 void CentreOnScreen(QWidget* window);
 

@@ -14,33 +14,12 @@
 #include "transfer/DownloadMain.h"
 #include "shell/EditSatTp.h"
 #include "shell/KoreaIRDTool.h"
-#include "ui/window_registry.h"
-#if ORVANE_HAVE_SOFTWARE_UPDATE
 #include "transfer/simpleupload.h"
-#endif
+#include "ui/app_context.h"
 
 namespace orvane::shell {
 
 namespace {
-
-QWidget* SoftwareUpdateWindow() {
-#if ORVANE_HAVE_SOFTWARE_UPDATE
-  return new orvane::transfer::TfrmSimpleupload;
-#else
-  return nullptr;
-#endif
-}
-
-// Mode 0 from the main window (a software image), mode 1 from the editor (the saved channel data).
-void ShowSoftwareUpdate(ui::WindowRegistry& r, int mode) {
-#if ORVANE_HAVE_SOFTWARE_UPDATE
-  if (auto* w =
-          qobject_cast<orvane::transfer::TfrmSimpleupload*>(r.Find(QStringLiteral("TfrmSimpleupload")))) {
-    w->SetUpdateMode(mode);
-    ui::ShowModal(*w);
-  }
-#endif
-}
 
 // Runs `closed` when the watched window is hidden by the program (closed), not when the window system hides it
 // (minimised).
@@ -60,41 +39,38 @@ class ClosedWatcher : public QObject {
 
 }  // namespace
 
-QWidget* ShowMainWindow(ui::WindowRegistry& r, bool allTools, std::function<void()> closed) {
-  QWidget* w = allTools ? static_cast<QWidget*>(r.Get<TfrmKoreaIRDTool>()) : r.Get<TfrmIRDTool>();
-  if (!w) return nullptr;
-  new ClosedWatcher(w, std::move(closed));
-  w->show();
+QWidget& ShowMainWindow(ui::AppContext& app, bool allTools, std::function<void()> closed) {
+  auto& r = app.windows();
+  QWidget& w = allTools ? static_cast<QWidget&>(r.Get<TfrmKoreaIRDTool>()) : r.Get<TfrmIRDTool>();
+  new ClosedWatcher(&w, std::move(closed));
+  w.show();
   return w;
 }
 
-void DeclareWindows(ui::WindowRegistry& r) {
-  // Set before any window is created: the windows that open the tool enable their buttons by it.
-  ui::SoftwareUpdate() = nullptr;
-#if ORVANE_HAVE_SOFTWARE_UPDATE
-  ui::SoftwareUpdate() = [&r](int mode) { ShowSoftwareUpdate(r, mode); };
-#endif
-  r.Declare(QStringLiteral("TfrmIRDTool"), QStringLiteral("IRD Tool"), [] { return new TfrmIRDTool; });
-  r.Declare(QStringLiteral("TfrmKoreaIRDTool"), QStringLiteral("IRD Tool"),
-            [] { return new TfrmKoreaIRDTool; });
-  r.Declare(QStringLiteral("TfrmEditSatTP"), QStringLiteral("None"), [] { return new TfrmEditSatTP; });
-  r.Declare(QStringLiteral("TfrmEditSatelliteInfomation"), QStringLiteral("Satellite Information"),
-            [] { return new TfrmEditSatelliteInfomation; });
-  r.Declare(QStringLiteral("TfrmEditTransponderInfo"), QStringLiteral("Transponder Infomation"),
-            [] { return new TfrmEditTransponderInfo; });
-  r.Declare(QStringLiteral("TfrmEditDigitalChannel"), QStringLiteral("Digital Channel Infomation"),
-            [] { return new TfrmEditDigitalChannel; });
-  r.Declare(QStringLiteral("TfrmAnalogChannelInfomation"), QStringLiteral("Analog Channel Infomation"),
-            [] { return new TfrmAnalogChannelInfomation; });
-  r.Declare(QStringLiteral("TfrmIRDUploader"), QStringLiteral("Upload picture"),
-            [] { return new orvane::pictures::TfrmIRDUploader; });
-  r.Declare(QStringLiteral("TfrmIrdDownload"), QStringLiteral("Download"),
-            [] { return new orvane::transfer::TfrmIrdDownload; });
-  r.Declare(QStringLiteral("TfrmKeySetting"), QStringLiteral("Key Setting Tool"), [] { return new orvane::keysetting::TfrmKeySetting; });
-  r.Declare(QStringLiteral("TfrmSimpleupload"), QStringLiteral("Upload data"),
-            ORVANE_HAVE_SOFTWARE_UPDATE ? ui::WindowRegistry::Factory(SoftwareUpdateWindow) : nullptr);
-  r.Declare(QStringLiteral("TfrmSelectSatelliteList"), QStringLiteral("Select satellites to download"),
-            [] { return new TfrmSelectSatelliteList; });
+void DeclareWindows(ui::AppContext& app) {
+  using orvane::keysetting::TfrmKeySetting;
+  using orvane::pictures::TfrmIRDUploader;
+  using orvane::transfer::TfrmIrdDownload;
+  using orvane::transfer::TfrmSimpleupload;
+  // Mode 0 from the main window (a software image), mode 1 from the editor (the saved channel data).
+  app.softwareUpdate = [&app](int mode) {
+    auto& w = app.windows().Get<TfrmSimpleupload>();
+    w.SetUpdateMode(mode);
+    app.ShowModal(w);
+  };
+  auto& r = app.windows();
+  r.Declare<TfrmIRDTool>(QStringLiteral("IRD Tool"));
+  r.Declare<TfrmKoreaIRDTool>(QStringLiteral("IRD Tool"));
+  r.Declare<TfrmEditSatTP>(QStringLiteral("None"));
+  r.Declare<TfrmEditSatelliteInfomation>(QStringLiteral("Satellite Information"));
+  r.Declare<TfrmEditTransponderInfo>(QStringLiteral("Transponder Infomation"));
+  r.Declare<TfrmEditDigitalChannel>(QStringLiteral("Digital Channel Infomation"));
+  r.Declare<TfrmAnalogChannelInfomation>(QStringLiteral("Analog Channel Infomation"));
+  r.Declare<TfrmIRDUploader>(QStringLiteral("Upload picture"));
+  r.Declare<TfrmIrdDownload>(QStringLiteral("Download"));
+  r.Declare<TfrmKeySetting>(QStringLiteral("Key Setting Tool"));
+  r.Declare<TfrmSimpleupload>(QStringLiteral("Upload data"));
+  r.Declare<TfrmSelectSatelliteList>(QStringLiteral("Select satellites to download"));
 }
 
 }  // namespace orvane::shell

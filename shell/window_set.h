@@ -1,5 +1,4 @@
-// The program's window set, declared in its creation order. Tools that are not built yet are declared
-// without a factory: listed, not faked, and their buttons stay disabled.
+// The program's window set, declared in its creation order.
 #pragma once
 
 #include <functional>
@@ -7,16 +6,17 @@
 class QWidget;
 
 namespace orvane::ui {
-class WindowRegistry;
+class AppContext;
 }
 
 namespace orvane::shell {
 
-void DeclareWindows(ui::WindowRegistry& registry);
+// Declares every window in `app`'s registry and sets its software update launcher.
+void DeclareWindows(ui::AppContext& app);
 
 // Shows the program's main window among the created ones: TfrmIRDTool, or with `allTools` the second main
 // window TfrmKoreaIRDTool, which also reaches the data area download and key setting tools. `closed` runs
 // when the shown window closes (the program ends then, whatever other windows exist).
-QWidget* ShowMainWindow(ui::WindowRegistry& registry, bool allTools, std::function<void()> closed);
+QWidget& ShowMainWindow(ui::AppContext& app, bool allTools, std::function<void()> closed);
 
 }  // namespace orvane::shell

@@ -25,7 +25,7 @@
 #include "transfer/data_area.h"
 #include "transfer/qt_transfer_host.h"
 #include "transfer/window_transfer_host.h"
-#include "ui/prompts.h"
+#include "ui/app_context.h"
 
 namespace orvane::transfer {
 
@@ -68,21 +68,22 @@ QString FirstLocalFile(const QMimeData* mime) {
 
 }  // namespace
 
-TfrmIrdDownload::TfrmIrdDownload() : TfrmIrdDownload(pictures::MakeLibraryEncoder()) {}
+TfrmIrdDownload::TfrmIrdDownload(ui::AppContext& app) : TfrmIrdDownload(app, pictures::MakeLibraryEncoder()) {}
 
-TfrmIrdDownload::TfrmIrdDownload(std::unique_ptr<pictures::Encoder> encoder, QWidget* parent)
+TfrmIrdDownload::TfrmIrdDownload(ui::AppContext& app, std::unique_ptr<pictures::Encoder> encoder, QWidget* parent)
     : QDialog(parent),
+      app_(app),
       encoder_(std::move(encoder)),
       pictures_(kSourceFill, *encoder_),
       dataAreaImage_(kDataAreaImageSize, 0x00),
       satTpBuffer_(kSatTpBufferSize, kSourceFill),
-      host_(std::make_unique<WindowTransferHost>(commSerial, Memo1, gaugePercent)),
+      host_(std::make_unique<WindowTransferHost>(app, commSerial, Memo1, gaugePercent)),
       session_(*host_, Direction::Download) {
   setObjectName(QStringLiteral("frmIrdDownload"));
   setWindowTitle(QStringLiteral("Download"));
   setFixedSize(kClientWidth, kClientHeight);
 
-  PlacePanels(this, pictures_, kPanelSettings, kGap, kGap, kPanelWidth, kPanelHeight, kGap);
+  PlacePanels(this, app_, pictures_, kPanelSettings, kGap, kGap, kPanelWidth, kPanelHeight, kGap);
 
   // Port, size, progress and Start under the panels.
   cbSerialPort = new QComboBox(this);
@@ -200,7 +201,7 @@ void TfrmIrdDownload::btnSelctFileClick() {
   SaveDialog1.filterIndex = 1;
   SaveDialog1.initialDir = QStringLiteral(".");
   SaveDialog1.fileName = QString::fromLatin1(kSaveProposed);
-  if (auto name = ui::GetPrompts().ChooseSaveFile(SaveDialog1)) {
+  if (auto name = app_.prompts().ChooseSaveFile(SaveDialog1)) {
     edFileName->setText(*name);
     fileNameChosen_ = true;
   }
@@ -212,19 +213,19 @@ void TfrmIrdDownload::btnSatTpClick() {
   OpenDialog1.filterIndex = 1;
   OpenDialog1.initialDir = QStringLiteral(".");
   OpenDialog1.fileName = QString::fromLatin1(kSatTpProposed);
-  const auto name = ui::GetPrompts().ChooseOpenFile(OpenDialog1);
+  const auto name = app_.prompts().ChooseOpenFile(OpenDialog1);
   if (!name) return;
   edSatTp->setText(*name);
   try {
     SatTpFile f = ReadSatTpFile(edSatTp->text().toStdString());
     if (f.check != SatTpCheck::Ok) {
-      ui::GetPrompts().Message(QString::fromLatin1(SatTpMessage(f.check)));
+      app_.prompts().Message(QString::fromLatin1(SatTpMessage(f.check)));
       return;  // the buffer and its flag keep what they had
     }
     satTpBuffer_ = std::move(f.bytes);
     satTpFlag_ = true;
   } catch (const std::exception& e) {
-    ui::GetPrompts().Error(QString::fromStdString(e.what()));
+    app_.prompts().Error(QString::fromStdString(e.what()));
   }
 }
 
@@ -254,14 +255,14 @@ void TfrmIrdDownload::BitBtn2Click() {
     return;
   }
   if (!fileNameChosen_) {
-    ui::GetPrompts().Message(QString::fromLatin1(kMsgMustSetFileName));
+    app_.prompts().Message(QString::fromLatin1(kMsgMustSetFileName));
     return;
   }
   // A file that cannot be written is found now, not after the whole download.
   try {
     files::CheckWritable(edFileName->text().toStdString());
   } catch (const files::FileError& e) {
-    ui::GetPrompts().Error(QString::fromStdString(e.what()));
+    app_.prompts().Error(QString::fromStdString(e.what()));
     return;
   }
   try {
@@ -272,7 +273,7 @@ void TfrmIrdDownload::BitBtn2Click() {
       const std::string why = commSerial.PortName() + ": " + commSerial.LastOpenError();
       Memo1->appendPlainText(QString::fromStdString(why));
       std::fprintf(stderr, "orvane: cannot open %s\n", why.c_str());
-      ui::GetPrompts().Message(QString::fromLatin1(kMsgComPort));
+      app_.prompts().Message(QString::fromLatin1(kMsgComPort));
       return;
     }
     session_.SetReceivingPackets(false);
@@ -284,7 +285,7 @@ void TfrmIrdDownload::BitBtn2Click() {
       outcome = session_.Download(token, dataAreaImage_, [this] { SaveDataFile(); });
     } catch (const files::FileError& e) {
       // The data area arrived but could not be saved: say why instead of "Success", and end as usual.
-      ui::GetPrompts().Error(QString::fromStdString(e.what()));
+      app_.prompts().Error(QString::fromStdString(e.what()));
       outcome = Outcome::Failure;
     }
     // A last "ERR " or packet checksum must leave before closing the port discards it.
@@ -292,7 +293,7 @@ void TfrmIrdDownload::BitBtn2Click() {
     EndTransfer();
   } catch (const std::exception&) {
     // The port stays open and the button keeps "Cancel", so the next press cancels and closes.
-    ui::GetPrompts().Message(QString::fromLatin1(kMsgDownloadSerialPort));
+    app_.prompts().Message(QString::fromLatin1(kMsgDownloadSerialPort));
   }
 }
 
@@ -302,7 +303,7 @@ void TfrmIrdDownload::commSerialReceiveData(const std::uint8_t* Buffer, std::uin
 
 void TfrmIrdDownload::commSerialRequestHangup(serial::TComm32*) {
   // The line is gone: end the transfer as a cancel would and keep the program (and the pictures) alive.
-  ui::GetPrompts().Message(QString::fromLatin1(kMsgHangup));
+  app_.prompts().Message(QString::fromLatin1(kMsgHangup));
   if (startTag_ == 1) EndTransfer();
 }
 

@@ -21,6 +21,9 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
+namespace orvane::ui {
+class AppContext;
+}
 
 namespace orvane::transfer {
 
@@ -32,8 +35,8 @@ class TfrmIrdDownload : public QDialog, public pictures::PicturePanels {
   Q_OBJECT
 
  public:
-  explicit TfrmIrdDownload(std::unique_ptr<pictures::Encoder> encoder, QWidget* parent = nullptr);
-  TfrmIrdDownload();  // with the encoder library
+  TfrmIrdDownload(ui::AppContext& app, std::unique_ptr<pictures::Encoder> encoder, QWidget* parent = nullptr);
+  explicit TfrmIrdDownload(ui::AppContext& app);  // with the encoder library
   ~TfrmIrdDownload() override;
 
   // Components.
@@ -77,6 +80,7 @@ class TfrmIrdDownload : public QDialog, public pictures::PicturePanels {
   void EndTransfer();
   void SaveDataFile();
 
+  ui::AppContext& app_;
   std::unique_ptr<pictures::Encoder> encoder_;
   pictures::PictureSet pictures_;
   std::vector<std::uint8_t> dataAreaImage_;

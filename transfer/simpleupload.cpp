@@ -12,7 +12,7 @@
 
 #include "transfer/software_image.h"
 #include "transfer/window_transfer_host.h"
-#include "ui/prompts.h"
+#include "ui/app_context.h"
 
 namespace orvane::transfer {
 
@@ -26,8 +26,11 @@ constexpr int kFlushMs = 500;
 
 }  // namespace
 
-TfrmSimpleupload::TfrmSimpleupload(QWidget* parent)
-    : QDialog(parent), host_(std::make_unique<WindowTransferHost>(commSerial, Memo1, gaugePercent)), session_(*host_, Direction::Upload) {
+TfrmSimpleupload::TfrmSimpleupload(ui::AppContext& app, QWidget* parent)
+    : QDialog(parent),
+      app_(app),
+      host_(std::make_unique<WindowTransferHost>(app, commSerial, Memo1, gaugePercent)),
+      session_(*host_, Direction::Upload) {
   setObjectName("frmSimpleupload");
   setWindowTitle("Upload data");
   setFixedSize(kClientWidth, kClientHeight);
@@ -101,7 +104,7 @@ void TfrmSimpleupload::btnSelectFileClick() {
   OpenDialog1.filter = kOpenFilter;
   OpenDialog1.filterIndex = 1;
   OpenDialog1.initialDir = ".";
-  if (auto name = ui::GetPrompts().ChooseOpenFile(OpenDialog1)) {
+  if (auto name = app_.prompts().ChooseOpenFile(OpenDialog1)) {
     chosenFile_ = *name;
     btnStart->setEnabled(true);
   }
@@ -116,7 +119,7 @@ void TfrmSimpleupload::EndTransfer() {
 
 void TfrmSimpleupload::btnStartClick() {
   if (UpdateMode == 0 && chosenFile_.isEmpty()) {
-    ui::GetPrompts().Message(kMsgSelectUpdateFile);
+    app_.prompts().Message(kMsgSelectUpdateFile);
     return;
   }
   if (btnStartTag_ == 1) {  // a transfer runs: this press cancels it
@@ -133,7 +136,7 @@ void TfrmSimpleupload::btnStartClick() {
                                  ? PrepareSoftwareImage(chosenFile_.toStdString(), fileBuffer_, sendBuffer_)
                                  : PrepareChannelData(kChannelDataFile, sendBuffer_);
     if (!p.error.empty()) {
-      ui::GetPrompts().Message(QString::fromStdString(p.error));
+      app_.prompts().Message(QString::fromStdString(p.error));
       return;
     }
 
@@ -145,7 +148,7 @@ void TfrmSimpleupload::btnStartClick() {
       const std::string why = commSerial.PortName() + ": " + commSerial.LastOpenError();
       Memo1->appendPlainText(QString::fromStdString(why));
       std::fprintf(stderr, "orvane: cannot open %s\n", why.c_str());
-      ui::GetPrompts().Message(kMsgComPort);
+      app_.prompts().Message(kMsgComPort);
       return;
     }
 
@@ -160,7 +163,7 @@ void TfrmSimpleupload::btnStartClick() {
     EndTransfer();
   } catch (const std::exception&) {
     // The port stays open and the button keeps "Cancel", so the next press cancels and closes.
-    ui::GetPrompts().Message(kMsgSerialCheck);
+    app_.prompts().Message(kMsgSerialCheck);
   }
 }
 
@@ -170,7 +173,7 @@ void TfrmSimpleupload::commSerialReceiveData(const std::uint8_t* Buffer, std::ui
 
 void TfrmSimpleupload::commSerialRequestHangup(serial::TComm32*) {
   // The line is gone: end the transfer as a cancel would and keep the program (and its unsaved edits) alive.
-  ui::GetPrompts().Message(QString::fromStdString(kMsgHangup));
+  app_.prompts().Message(QString::fromStdString(kMsgHangup));
   EndTransfer();
 }
 

@@ -20,6 +20,9 @@ class QComboBox;
 class QPushButton;
 class QProgressBar;
 class QPlainTextEdit;
+namespace orvane::ui {
+class AppContext;
+}
 
 namespace orvane::transfer {
 
@@ -31,7 +34,7 @@ class TfrmSimpleupload : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TfrmSimpleupload(QWidget* parent = nullptr);
+  explicit TfrmSimpleupload(ui::AppContext& app, QWidget* parent = nullptr);
   ~TfrmSimpleupload() override;
 
   // 0: software image; 1: channel data. Set by the opener before each showing.
@@ -67,6 +70,7 @@ class TfrmSimpleupload : public QDialog {
   void FormActivate();
   void EndTransfer();
 
+  ui::AppContext& app_;
   QString chosenFile_;
   int btnStartTag_ = 0;
   std::vector<std::uint8_t> fileBuffer_;

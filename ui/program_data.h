@@ -1,5 +1,6 @@
 // The data the whole program shares for its run: one editing model and one set of the three buffers
-// exchanged with the Korva library. The editor, the SatCoDX import and the download all work on these.
+// exchanged with the Korva library. The editor, the SatCoDX import and the download all work on these. The
+// application context owns the one instance.
 #pragma once
 
 #include "channeldb/records.h"
@@ -12,8 +13,5 @@ struct ProgramData {
   SatelliteNameTable satelliteNameTable;
   ChannelTable channelTable;
 };
-
-// Created on first use, lives until the process ends.
-ProgramData& Program();
 
 }  // namespace orvane::ui

@@ -6,21 +6,6 @@
 
 namespace orvane::ui {
 
-namespace {
-Prompts* g_installed = nullptr;
-}
-
-Prompts& GetPrompts() {
-  static QtPrompts qt;
-  return g_installed ? *g_installed : qt;
-}
-
-Prompts* InstallPrompts(Prompts* prompts) {
-  Prompts* previous = g_installed;
-  g_installed = prompts;
-  return previous;
-}
-
 QString ToQtFilter(const QString& programFilter) {
   const QStringList parts = programFilter.split('|');
   QStringList out;

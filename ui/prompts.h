@@ -38,23 +38,6 @@ class Prompts {
   void Error(const QString& text) { Message(text, MessageKind::Error); }
 };
 
-// The program-wide Prompts. Until something is installed, a QtPrompts is used.
-Prompts& GetPrompts();
-// Installs `prompts` (not owned) and returns the one it replaces; pass nullptr to go back to the default.
-Prompts* InstallPrompts(Prompts* prompts);
-
-// Installs a Prompts for the lifetime of the object.
-class ScopedPrompts {
- public:
-  explicit ScopedPrompts(Prompts& p) : previous_(InstallPrompts(&p)) {}
-  ~ScopedPrompts() { InstallPrompts(previous_); }
-  ScopedPrompts(const ScopedPrompts&) = delete;
-  ScopedPrompts& operator=(const ScopedPrompts&) = delete;
-
- private:
-  Prompts* previous_;
-};
-
 class QtPrompts : public Prompts {
  public:
   void Message(const QString& text, MessageKind kind, const QString& caption) override;

@@ -4,64 +4,36 @@
 
 namespace orvane::ui {
 
-WindowRegistry::~WindowRegistry() {
-  Clear();
-}
-
-void WindowRegistry::Declare(const QString& className, const QString& caption, Factory factory) {
+void WindowRegistry::Add(const QString& className, const QString& caption, Factory factory) {
+  if (std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.className == className; }))
+    throw std::logic_error("window " + className.toStdString() + " is declared twice");
   entries_.push_back({className, caption, std::move(factory), nullptr});
 }
 
 void WindowRegistry::CreateAll() {
   for (auto& e : entries_) {
-    if (!e.factory || e.window) continue;
-    e.window = e.factory();
-    if (e.window) e.window->setWindowTitle(e.caption);
+    if (e.window) continue;
+    e.window = e.factory(app_);
+    e.window->setWindowTitle(e.caption);
   }
 }
 
 void WindowRegistry::Clear() {
-  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) delete it->window;
+  // Last created first: a window may still refer to one created before it while it goes.
+  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) it->window.reset();
   entries_.clear();
 }
 
-QWidget* WindowRegistry::Find(const QString& className) const {
+QWidget* WindowRegistry::Lookup(const QString& className) const {
   const auto it = std::find_if(entries_.begin(), entries_.end(),
                                [&](const Entry& e) { return e.className == className; });
-  return it == entries_.end() ? nullptr : it->window;
+  return it == entries_.end() ? nullptr : it->window.get();
 }
 
-WindowRegistry& Windows() {
-  static WindowRegistry registry;
-  return registry;
-}
-
-namespace {
-ModalDriver& Driver() {
-  static ModalDriver driver;
-  return driver;
-}
-}  // namespace
-
-void ShowModal(QDialog& dialog) {
-  if (Driver()) {
-    // Copied, so that a driver may install another one while it runs.
-    ModalDriver driver = Driver();
-    driver(dialog);
-    return;
-  }
-  dialog.exec();
-}
-
-ModalDriver InstallModalDriver(ModalDriver driver) {
-  ModalDriver previous = std::move(Driver());
-  Driver() = std::move(driver);
-  return previous;
-}
-
-SoftwareUpdateLauncher& SoftwareUpdate() {
-  static SoftwareUpdateLauncher launcher;
-  return launcher;
+QWidget& WindowRegistry::Find(const QString& className) const {
+  QWidget* w = Lookup(className);
+  if (!w) throw std::logic_error("window " + className.toStdString() + " is not created");
+  return *w;
 }
 
 }  // namespace orvane::ui

@@ -1,72 +1,75 @@
-// Every window of the program exists once for the whole run. The shell declares them in their creation order,
-// CreateAll builds them all before any is shown, and every window finds the others here by class name.
-// A window whose tool has not been built yet is declared without a factory: it is listed, never faked.
+// Every window of the program exists once for the whole run. The shell declares them by type in their
+// creation order, CreateAll builds them all before any is shown, and every window finds the others here by
+// type. The registry owns the windows. Asking for a window that was never declared or created is a fault of
+// the program and throws.
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 namespace orvane::ui {
 
+class AppContext;
+
 class WindowRegistry {
  public:
-  using Factory = std::function<QWidget*()>;
+  using Factory = std::function<std::unique_ptr<QWidget>(AppContext&)>;
   struct Entry {
-    QString className;
-    QString caption;  // the designed caption
-    Factory factory;  // empty: not built yet
-    QWidget* window = nullptr;
+    QString className;  // the class's own name, namespace included
+    QString caption;    // the designed caption
+    Factory factory;
+    std::unique_ptr<QWidget> window;
   };
 
-  WindowRegistry() = default;
+  explicit WindowRegistry(AppContext& app) : app_(app) {}
   WindowRegistry(const WindowRegistry&) = delete;
   WindowRegistry& operator=(const WindowRegistry&) = delete;
-  ~WindowRegistry();
+  ~WindowRegistry() { Clear(); }
 
-  // Adds the next window in creation order.
-  void Declare(const QString& className, const QString& caption, Factory factory);
-  // Creates every declared window that has a factory, in order; none is shown.
+  // Adds window class T next in creation order. T is built from the application context when it takes one.
+  template <class T>
+  void Declare(const QString& caption) {
+    Add(ClassName<T>(), caption, [](AppContext& app) -> std::unique_ptr<QWidget> {
+      if constexpr (std::is_constructible_v<T, AppContext&>)
+        return std::make_unique<T>(app);
+      else
+        return std::make_unique<T>();
+    });
+  }
+  // Creates every declared window not created yet, in order; none is shown.
   void CreateAll();
   // Deletes the windows (last created first) and forgets the declarations.
   void Clear();
 
-  QWidget* Find(const QString& className) const;
+  // The created window of class T.
   template <class T>
-  T* Get() const {
-    return qobject_cast<T*>(Find(QString::fromLatin1(T::staticMetaObject.className())));
+  T& Get() const {
+    return static_cast<T&>(Find(ClassName<T>()));
   }
+  template <class T>
+  bool Has() const {
+    return Lookup(ClassName<T>()) != nullptr;
+  }
+  // By class name; throws std::logic_error when no such window was created.
+  QWidget& Find(const QString& className) const;
   const std::vector<Entry>& entries() const { return entries_; }
 
+  template <class T>
+  static QString ClassName() {
+    return QString::fromLatin1(T::staticMetaObject.className());
+  }
+
  private:
+  void Add(const QString& className, const QString& caption, Factory factory);
+  QWidget* Lookup(const QString& className) const;
+
+  AppContext& app_;
   std::vector<Entry> entries_;
 };
-
-// The program's registry.
-WindowRegistry& Windows();
-
-// Shows a dialog modally. Tests install a driver that works the dialog (fills it, presses its buttons)
-// instead of blocking in a nested event loop.
-using ModalDriver = std::function<void(QDialog&)>;
-void ShowModal(QDialog& dialog);
-ModalDriver InstallModalDriver(ModalDriver driver);
-
-class ScopedModalDriver {
- public:
-  explicit ScopedModalDriver(ModalDriver d) : previous_(InstallModalDriver(std::move(d))) {}
-  ~ScopedModalDriver() { InstallModalDriver(std::move(previous_)); }
-  ScopedModalDriver(const ScopedModalDriver&) = delete;
-  ScopedModalDriver& operator=(const ScopedModalDriver&) = delete;
-
- private:
-  ModalDriver previous_;
-};
-
-// The software update tool lives in another part of the program; the shell sets this when that window exists.
-// The argument is its mode: 0 = software image (main window), 1 = channel data (editor).
-using SoftwareUpdateLauncher = std::function<void(int mode)>;
-SoftwareUpdateLauncher& SoftwareUpdate();
 
 }  // namespace orvane::ui

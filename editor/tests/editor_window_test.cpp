@@ -21,16 +21,12 @@
 #include "editor/database_files.h"
 #include "editor/editor_core.h"
 #include "editor/list_box.h"
-#include "editor/tests/qt_app.h"
-#include "ui/program_data.h"
-#include "ui/prompts.h"
-#include "ui/window_registry.h"
+#include "ui/tests/qt_app.h"
+#include "ui/app_context.h"
 #include "urlfetch/tests/local_http_server.h"
 
 namespace fs = std::filesystem;
-using orvane::ui::Program;
 using orvane::ui::RecordingPrompts;
-using orvane::ui::Windows;
 
 namespace {
 
@@ -65,33 +61,27 @@ class EditorWindow : public ::testing::Test {
     dir_ = ::mkdtemp(tmpl.data());
     previous_ = fs::current_path();
     fs::current_path(dir_);
-    auto& w = Windows();
-    w.Clear();
-    w.Declare("TfrmEditSatTP", "None", [] { return new TfrmEditSatTP; });
-    w.Declare("TfrmEditSatelliteInfomation", "Satellite Information",
-              [] { return new TfrmEditSatelliteInfomation; });
-    w.Declare("TfrmEditTransponderInfo", "Transponder Infomation",
-              [] { return new TfrmEditTransponderInfo; });
-    w.Declare("TfrmEditDigitalChannel", "Digital Channel Infomation",
-              [] { return new TfrmEditDigitalChannel; });
-    w.Declare("TfrmAnalogChannelInfomation", "Analog Channel Infomation",
-              [] { return new TfrmAnalogChannelInfomation; });
-    w.Declare("TfrmSelectSatelliteList", "Select satellites to download",
-              [] { return new TfrmSelectSatelliteList; });
+    // The editor's windows, as the program declares them.
+    auto& w = app.windows();
+    w.Declare<TfrmEditSatTP>("None");
+    w.Declare<TfrmEditSatelliteInfomation>("Satellite Information");
+    w.Declare<TfrmEditTransponderInfo>("Transponder Infomation");
+    w.Declare<TfrmEditDigitalChannel>("Digital Channel Infomation");
+    w.Declare<TfrmAnalogChannelInfomation>("Analog Channel Infomation");
+    w.Declare<TfrmSelectSatelliteList>("Select satellites to download");
     w.CreateAll();
-    editor = w.Get<TfrmEditSatTP>();
-    ASSERT_NE(editor, nullptr);
+    editor = &w.Get<TfrmEditSatTP>();
     editor->showPopupMenus = false;
     ClearSatellites(db());
   }
   void TearDown() override {
-    Windows().Clear();
+    app.windows().Clear();
     fs::current_path(previous_);
     std::error_code ec;
     fs::remove_all(dir_, ec);
   }
 
-  static DATABASESATELLITETABLE& db() { return Program().database; }
+  DATABASESATELLITETABLE& db() { return app.program().database; }
 
   // Five satellites S0..S4 at 1.0..5.0 E; satellite s has s+2 digital transponders 11000+100*t, the first
   // transponder of S0 has three channels.
@@ -110,7 +100,7 @@ class EditorWindow : public ::testing::Test {
   // Makes the modal dialogs run through `driver` and counts how often one was shown.
   void Drive(std::function<void(QDialog&)> driver) {
     driver_.reset();  // restores the previous driver before the next one is installed
-    driver_ = std::make_unique<orvane::ui::ScopedModalDriver>([this, driver](QDialog& d) {
+    driver_ = std::make_unique<orvane::ui::ScopedModalDriver>(app, [this, driver](QDialog& d) {
       ++dialogsShown;
       d.show();
       QApplication::processEvents();
@@ -119,8 +109,9 @@ class EditorWindow : public ::testing::Test {
     });
   }
 
+  orvane::ui::AppContext app;
   RecordingPrompts prompts;
-  orvane::ui::ScopedPrompts scoped_{prompts};
+  orvane::ui::ScopedPrompts scoped_{app, prompts};
   TfrmEditSatTP* editor = nullptr;
   int dialogsShown = 0;
 
@@ -256,7 +247,7 @@ TEST_F(EditorWindow, AFileThatCannotBeReadOpensAsTheDefaultsWithoutAMessage) {
 
 TEST_F(EditorWindow, OpenRefillsTheThreeLists) {
   LoadFiveSatellites();
-  auto& p = Program();
+  auto& p = app.program();
   ASSERT_TRUE(orvane::editor::SaveDatabaseFile("five.tpd", db(), 5, p.satelliteImage, p.satelliteNameTable,
                                                p.channelTable)
                   .ok());

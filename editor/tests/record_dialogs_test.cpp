@@ -8,7 +8,7 @@
 #include "editor/EditDigitalChannel.h"
 #include "editor/EditSatelliteInfomation.h"
 #include "editor/EditTransponderInfo.h"
-#include "editor/tests/qt_app.h"
+#include "ui/tests/qt_app.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <iterator>
 #include <vector>
 
-#include "editor/tests/qt_app.h"
+#include "ui/tests/qt_app.h"
 #include "keysetting/KeySetting.h"
-#include "ui/prompts.h"
+#include "ui/app_context.h"
 
 using orvane::keysetting::TfrmKeySetting;
 namespace ks = orvane::keysetting;
@@ -32,7 +32,7 @@ class KeySettingWindow : public ::testing::Test {
     dir_ = fs::temp_directory_path() / ("orvane-keywin-" + std::to_string(getpid()) + "-" +
                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
-    w_ = std::make_unique<TfrmKeySetting>();
+    w_ = std::make_unique<TfrmKeySetting>(app_);
     Open();
   }
   void TearDown() override {
@@ -72,8 +72,9 @@ class KeySettingWindow : public ::testing::Test {
 
   fs::path dir_;
   std::unique_ptr<TfrmKeySetting> w_;
+  orvane::ui::AppContext app_;
   orvane::ui::RecordingPrompts prompts_;
-  orvane::ui::ScopedPrompts scoped_{prompts_};
+  orvane::ui::ScopedPrompts scoped_{app_, prompts_};
 };
 
 }  // namespace

@@ -17,11 +17,11 @@
 #include <QTimer>
 
 #include "common/file_io.h"
-#include "editor/tests/qt_app.h"
+#include "ui/tests/qt_app.h"
 #include "pictures/tests/picture_test_support.h"
 #include "transfer/tests/qt_tsan_suppressions.h"
 #include "transfer/tests/sim_process.h"
-#include "ui/prompts.h"
+#include "ui/app_context.h"
 
 using namespace orvane::pictures;
 using orvane::testing::SimProcess;
@@ -32,12 +32,12 @@ namespace {
 using picture_test::FakeEncoder;
 
 // A window on a fake encoder whose bytes are i * 7 + 3; `encoder` stays reachable for the test.
-std::unique_ptr<TfrmIRDUploader> MakeWindow(FakeEncoder*& encoder) {
+std::unique_ptr<TfrmIRDUploader> MakeWindow(orvane::ui::AppContext& app, FakeEncoder*& encoder) {
   auto e = std::make_unique<FakeEncoder>();
   e->seed = 3;
   e->step = 7;
   encoder = e.get();
-  return std::make_unique<TfrmIRDUploader>(std::move(e));
+  return std::make_unique<TfrmIRDUploader>(app, std::move(e));
 }
 
 class UploadMainTest : public ::testing::Test {
@@ -47,7 +47,7 @@ class UploadMainTest : public ::testing::Test {
     ASSERT_TRUE(dir.isValid());
     previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    window = MakeWindow(encoder);
+    window = MakeWindow(app, encoder);
     picture_test::WriteFile(dir.filePath("photo.jpg").toStdString(),
                             picture_test::MakeJpeg(320, 240, 3, [](int x, int y, int c) {
                               return static_cast<std::uint8_t>(c == 0 ? x : c == 1 ? y : 128);
@@ -72,8 +72,9 @@ class UploadMainTest : public ::testing::Test {
   FakeEncoder* encoder = nullptr;
   QTemporaryDir dir;
   QString previous;
+  orvane::ui::AppContext app;
   RecordingPrompts prompts;
-  orvane::ui::ScopedPrompts scoped{prompts};
+  orvane::ui::ScopedPrompts scoped{app, prompts};
   std::unique_ptr<TfrmIRDUploader> window;
   std::unique_ptr<SimProcess> sim;
 };
@@ -186,7 +187,7 @@ TEST_F(UploadMainTest, TheImageHoldsAllThreeSlotsInItsOrderWhateverIsSet) {
   EXPECT_FALSE(window->commSerial.IsOpen());
 
   // An indicator the user clicks on without a picture set: an all-zero image goes out.
-  window = MakeWindow(encoder);
+  window = MakeWindow(app, encoder);
   window->show();
   window->rbMainMenu->setChecked(true);
   prompts.log.clear();

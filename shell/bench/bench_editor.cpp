@@ -16,9 +16,7 @@
 #include "editor/list_box.h"
 #include "shell/EditSatTp.h"
 #include "shell/window_set.h"
-#include "ui/program_data.h"
-#include "ui/prompts.h"
-#include "ui/window_registry.h"
+#include "ui/app_context.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -75,21 +73,21 @@ int main(int argc, char** argv) {
   fs::current_path(dir);
   ::setenv("ORVANE_WINDIR", (dir / "windows").c_str(), 1);
 
-  orvane::ui::RecordingPrompts prompts;  // no dialog may block a benchmark
-  orvane::ui::ScopedPrompts scoped(prompts);
-
   // Start-up as main() does it: toolkit, the twelve windows, the main window shown.
   QApplication app(argc, argv);
-  auto& windows = orvane::ui::Windows();
-  orvane::shell::DeclareWindows(windows);
+  orvane::ui::AppContext context;
+  orvane::ui::RecordingPrompts prompts;  // no dialog may block a benchmark
+  orvane::ui::ScopedPrompts scoped(context, prompts);
+  orvane::shell::DeclareWindows(context);
+  auto& windows = context.windows();
   windows.CreateAll();
-  auto* main = windows.Get<TfrmIRDTool>();
+  auto* main = &windows.Get<TfrmIRDTool>();
   main->show();
   QApplication::processEvents();
   std::printf("%-44s %8.2f ms\n", "start-up to the main window shown", Ms(processStart));
 
-  auto* editor = windows.Get<TfrmEditSatTP>();
-  auto& program = orvane::ui::Program();
+  auto* editor = &windows.Get<TfrmEditSatTP>();
+  auto& program = context.program();
   auto& db = program.database;
   FillFullDatabase(db);
   editor->RefillSatelliteList();

@@ -8,16 +8,15 @@
 #include <fstream>
 
 #include "editor/EditSatelliteTransponder.h"
-#include "editor/tests/qt_app.h"
+#include "ui/tests/qt_app.h"
 #include "shell/EditSatTp.h"
 #include "shell/KoreaIRDTool.h"
 #include "shell/encoder_parameter_file.h"
 #include "shell/window_set.h"
-#include "ui/prompts.h"
-#include "ui/window_registry.h"
+#include "transfer/simpleupload.h"
+#include "ui/app_context.h"
 
 namespace fs = std::filesystem;
-using orvane::ui::Windows;
 
 namespace {
 
@@ -42,20 +41,22 @@ class MainWindows : public ::testing::Test {
     fs::current_path(dir_);
     winDir = dir_ / "windows";
     ::setenv("ORVANE_WINDIR", winDir.c_str(), 1);
-    Windows().Clear();
-    orvane::shell::DeclareWindows(Windows());
-    Windows().CreateAll();
+    orvane::shell::DeclareWindows(app);
+    app.windows().CreateAll();
   }
   void TearDown() override {
-    Windows().Clear();
+    app.windows().Clear();
     ::unsetenv("ORVANE_WINDIR");
     fs::current_path(previous_);
     std::error_code ec;
     fs::remove_all(dir_, ec);
   }
 
+  orvane::ui::WindowRegistry& Windows() { return app.windows(); }
+
+  orvane::ui::AppContext app;
   orvane::ui::RecordingPrompts prompts;
-  orvane::ui::ScopedPrompts scoped_{prompts};
+  orvane::ui::ScopedPrompts scoped_{app, prompts};
   fs::path winDir;
 
  private:
@@ -82,25 +83,20 @@ TEST_F(MainWindows, AllWindowsAreCreatedInOrderBeforeAnyIsShown) {
   const auto& entries = Windows().entries();
   ASSERT_EQ(entries.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
-    EXPECT_EQ(entries[i].className, expected[i].first);
+    // Classes of other folders carry their namespace.
+    EXPECT_EQ(entries[i].className.split("::").back(), expected[i].first);
     EXPECT_EQ(entries[i].caption, expected[i].second);
-    if (QWidget* w = entries[i].window) {
-      // Classes of other folders carry their namespace.
-      EXPECT_EQ(QString::fromLatin1(w->metaObject()->className()).split("::").back(), expected[i].first);
-      EXPECT_EQ(w->windowTitle(), expected[i].second);
-      EXPECT_FALSE(w->isVisible()) << i;
-    }
+    QWidget* w = entries[i].window.get();
+    ASSERT_NE(w, nullptr) << i;
+    EXPECT_EQ(QString::fromLatin1(w->metaObject()->className()), entries[i].className);
+    EXPECT_EQ(w->windowTitle(), expected[i].second);
+    EXPECT_FALSE(w->isVisible()) << i;
   }
-  for (const char* built : {"TfrmIRDTool", "TfrmKoreaIRDTool", "TfrmEditSatTP", "TfrmEditSatelliteInfomation",
-                            "TfrmEditTransponderInfo", "TfrmEditDigitalChannel",
-                            "TfrmAnalogChannelInfomation", "TfrmIRDUploader", "TfrmIrdDownload", "TfrmKeySetting",
-                            "TfrmSelectSatelliteList"})
-    EXPECT_NE(Windows().Find(built), nullptr) << built;
   EXPECT_FALSE(fs::exists(winDir / "orbelimg.dat"));  // nothing shown, nothing written
 }
 
 TEST_F(MainWindows, ShowingTheMainWindowWritesTheParameterFileOnce) {
-  auto* main = Windows().Get<TfrmIRDTool>();
+  auto* main = &Windows().Get<TfrmIRDTool>();
   EXPECT_EQ(main->size(), QSize(645, 56));
   EXPECT_EQ(main->Memo1->toPlainText().split('\n').size(), 55);
   EXPECT_FALSE(main->Memo1->isVisibleTo(main));
@@ -113,10 +109,10 @@ TEST_F(MainWindows, ShowingTheMainWindowWritesTheParameterFileOnce) {
   fs::remove(winDir / "orbelimg.dat");
   int shown = 0;
   {
-    orvane::ui::ScopedModalDriver driver([&](QDialog& d) {
+    orvane::ui::ScopedModalDriver driver(app, [&](QDialog& d) {
       ++shown;
       d.show();
-      EXPECT_EQ(&d, Windows().Get<TfrmEditSatTP>());
+      EXPECT_EQ(&d, &Windows().Get<TfrmEditSatTP>());
       d.hide();
     });
     main->btnOrvane->click();
@@ -132,7 +128,7 @@ TEST_F(MainWindows, ShowingTheMainWindowWritesTheParameterFileOnce) {
 TEST_F(MainWindows, AParameterFileErrorIsShownAndTheWindowStaysUsable) {
   std::ofstream(winDir.parent_path() / "plain") << "x";
   ::setenv("ORVANE_WINDIR", (winDir.parent_path() / "plain" / "sub").c_str(), 1);
-  auto* main = Windows().Get<TfrmIRDTool>();
+  auto* main = &Windows().Get<TfrmIRDTool>();
   main->show();
   ASSERT_EQ(prompts.Messages().size(), 1);
   EXPECT_EQ(prompts.log[0].kind, orvane::ui::MessageKind::Error);
@@ -142,7 +138,7 @@ TEST_F(MainWindows, AParameterFileErrorIsShownAndTheWindowStaysUsable) {
 }
 
 TEST_F(MainWindows, TheSecondMainWindowReachesItsFourTools) {
-  auto* korea = Windows().Get<TfrmKoreaIRDTool>();
+  auto* korea = &Windows().Get<TfrmKoreaIRDTool>();
   EXPECT_EQ(korea->size(), QSize(573, 66));
   EXPECT_EQ(korea->btnOrvane->text(), "Edit TP/SAT");
   korea->show();
@@ -152,15 +148,15 @@ TEST_F(MainWindows, TheSecondMainWindowReachesItsFourTools) {
     const char* opens;
   };
   const Case cases[] = {{korea->btnOrvane, "TfrmEditSatTP"},
-                        {korea->btnIRDUpload, "TfrmIRDUploader"},
-                        {korea->btnIRDDownload, "TfrmIrdDownload"},
-                        {korea->btnKeySetting, "TfrmKeySetting"}};
+                        {korea->btnIRDUpload, "orvane::pictures::TfrmIRDUploader"},
+                        {korea->btnIRDDownload, "orvane::transfer::TfrmIrdDownload"},
+                        {korea->btnKeySetting, "orvane::keysetting::TfrmKeySetting"}};
   for (const Case& c : cases) {
     EXPECT_TRUE(c.button->isEnabled()) << c.opens;
     QDialog* shown = nullptr;
-    orvane::ui::ScopedModalDriver driver([&](QDialog& d) { shown = &d; });
+    orvane::ui::ScopedModalDriver driver(app, [&](QDialog& d) { shown = &d; });
     c.button->click();
-    EXPECT_EQ(shown, Windows().Find(QString::fromLatin1(c.opens))) << c.opens;
+    EXPECT_EQ(shown, &Windows().Find(QString::fromLatin1(c.opens))) << c.opens;
   }
   korea->btnProgreamExit->click();
   EXPECT_FALSE(korea->isVisible());
@@ -171,17 +167,18 @@ TEST_F(MainWindows, TheShownMainWindowEndsTheProgramWhenItCloses) {
   for (bool allTools : {false, true}) {
     SCOPED_TRACE(allTools);
     Windows().Clear();
-    orvane::shell::DeclareWindows(Windows());
+    orvane::shell::DeclareWindows(app);
     Windows().CreateAll();
     int ended = 0;
-    QWidget* shown = orvane::shell::ShowMainWindow(Windows(), allTools, [&] { ++ended; });
-    QWidget* other = allTools ? static_cast<QWidget*>(Windows().Get<TfrmIRDTool>()) : Windows().Get<TfrmKoreaIRDTool>();
-    ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown, allTools ? static_cast<QWidget*>(Windows().Get<TfrmKoreaIRDTool>()) : Windows().Get<TfrmIRDTool>());
+    QWidget* shown = &orvane::shell::ShowMainWindow(app, allTools, [&] { ++ended; });
+    QWidget* main = &Windows().Get<TfrmIRDTool>();
+    QWidget* korea = &Windows().Get<TfrmKoreaIRDTool>();
+    QWidget* other = allTools ? main : korea;
+    EXPECT_EQ(shown, allTools ? korea : main);
     EXPECT_TRUE(shown->isVisible());
     EXPECT_FALSE(other->isVisible());
     {
-      orvane::ui::ScopedModalDriver driver([](QDialog& d) {
+      orvane::ui::ScopedModalDriver driver(app, [](QDialog& d) {
         d.show();
         d.hide();
       });
@@ -194,21 +191,18 @@ TEST_F(MainWindows, TheShownMainWindowEndsTheProgramWhenItCloses) {
   }
 }
 
-#if ORVANE_HAVE_SOFTWARE_UPDATE
-#include "transfer/simpleupload.h"
-
 TEST_F(MainWindows, SoftwareUpdateOpensInMode0FromTheMainWindowAndMode1FromTheEditor) {
   using orvane::transfer::TfrmSimpleupload;
-  auto* main = Windows().Get<TfrmIRDTool>();
+  auto* main = &Windows().Get<TfrmIRDTool>();
   main->show();
   ASSERT_TRUE(main->btnIRDDownload->isEnabled());
   std::vector<int> modes;
-  orvane::ui::ScopedModalDriver driver([&](QDialog& d) {
+  orvane::ui::ScopedModalDriver driver(app, [&](QDialog& d) {
     if (auto* w = qobject_cast<TfrmSimpleupload*>(&d)) modes.push_back(w->UpdateMode);
   });
   main->btnIRDDownload->click();
 
-  auto* editor = Windows().Get<TfrmEditSatTP>();
+  auto* editor = &Windows().Get<TfrmEditSatTP>();
   ASSERT_TRUE(editor->Button3->isEnabled());
   editor->Button3->click();
   EXPECT_EQ(modes, (std::vector<int>{0, 1}));
@@ -216,4 +210,3 @@ TEST_F(MainWindows, SoftwareUpdateOpensInMode0FromTheMainWindowAndMode1FromTheEd
   EXPECT_EQ(editor->windowTitle(), "");  // the save dialog's file name, empty before any Save
   main->hide();
 }
-#endif

@@ -22,10 +22,10 @@
 
 #include "common/file_io.h"
 #include "pictures/tests/picture_test_support.h"
-#include "editor/tests/qt_app.h"
+#include "ui/tests/qt_app.h"
 #include "transfer/tests/qt_tsan_suppressions.h"
 #include "transfer/tests/sim_process.h"
-#include "ui/prompts.h"
+#include "ui/app_context.h"
 
 using namespace orvane::transfer;
 using orvane::pictures::PictureKind;
@@ -54,7 +54,7 @@ class DownloadMainTest : public ::testing::Test {
     e->step = 7;
     e->newSeedEachCall = true;
     encoder = e.get();
-    window = std::make_unique<TfrmIrdDownload>(std::move(e));
+    window = std::make_unique<TfrmIrdDownload>(app, std::move(e));
     picture_test::WriteFile(dir.filePath("photo.jpg").toStdString(),
                             picture_test::MakeJpeg(64, 48, 3, [](int x, int y, int c) {
                               return static_cast<std::uint8_t>(c == 0 ? x : c == 1 ? y : 128);
@@ -100,8 +100,9 @@ class DownloadMainTest : public ::testing::Test {
 
   QTemporaryDir dir;
   QString previous;
+  orvane::ui::AppContext app;
   RecordingPrompts prompts;
-  orvane::ui::ScopedPrompts scoped{prompts};
+  orvane::ui::ScopedPrompts scoped{app, prompts};
   FakeEncoder* encoder = nullptr;
   std::unique_ptr<TfrmIrdDownload> window;
   std::unique_ptr<SimProcess> sim;

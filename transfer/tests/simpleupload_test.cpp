@@ -19,7 +19,7 @@
 #include "transfer/software_image.h"
 #include "transfer/tests/qt_tsan_suppressions.h"
 #include "transfer/tests/sim_process.h"
-#include "ui/prompts.h"
+#include "ui/app_context.h"
 
 using namespace orvane::transfer;
 using orvane::serial::TComm32;
@@ -54,7 +54,7 @@ class SimpleuploadTest : public ::testing::Test {
     ASSERT_TRUE(dir.isValid());
     previous = QDir::currentPath();
     QDir::setCurrent(dir.path());
-    window = std::make_unique<TfrmSimpleupload>();
+    window = std::make_unique<TfrmSimpleupload>(app);
   }
   void TearDown() override {
     window.reset();
@@ -81,8 +81,9 @@ class SimpleuploadTest : public ::testing::Test {
 
   QTemporaryDir dir;
   QString previous;
+  orvane::ui::AppContext app;
   RecordingPrompts prompts;
-  orvane::ui::ScopedPrompts scoped{prompts};
+  orvane::ui::ScopedPrompts scoped{app, prompts};
   std::unique_ptr<TfrmSimpleupload> window;
   std::unique_ptr<SimProcess> sim;
 };
@@ -147,7 +148,7 @@ TEST_F(SimpleuploadTest, RefusedFilesOpenNoPort) {
     prompts.log.clear();
     QFile::remove("LastestTP.Dat");
     if (c.lastestSize) WriteFile("LastestTP.Dat", std::vector<std::uint8_t>(c.lastestSize, 1));
-    window = std::make_unique<TfrmSimpleupload>();
+    window = std::make_unique<TfrmSimpleupload>(app);
     Show(c.mode);
     if (c.chosenSize) {
       WriteFile("rom.bin", std::vector<std::uint8_t>(c.chosenSize, 2));

@@ -1,4 +1,4 @@
-#include "ui/prompts.h"
+#include "ui/app_context.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,11 @@ TEST(Prompts, RecorderAnswersFromItsScriptAndIsInstalledForAScope) {
   RecordingPrompts rec;
   rec.answers = {true};
   rec.files = {QString("a.tpd")};
+  AppContext app;
+  Prompts* const real = &app.prompts();
   {
-    ScopedPrompts scope(rec);
-    Prompts& p = GetPrompts();
+    ScopedPrompts scope(app, rec);
+    Prompts& p = app.prompts();
     p.Message("Success");
     EXPECT_TRUE(p.AskYesNo("Continue processing ?"));
     EXPECT_FALSE(p.AskYesNo("again"));  // nothing scripted: No
@@ -24,7 +26,7 @@ TEST(Prompts, RecorderAnswersFromItsScriptAndIsInstalledForAScope) {
     EXPECT_EQ(p.ChooseSaveFile({}), std::nullopt);  // nothing scripted: cancelled
     p.Error("File not found");
   }
-  EXPECT_NE(&GetPrompts(), &rec);
+  EXPECT_EQ(&app.prompts(), real);
   EXPECT_EQ(rec.Messages(), QStringList({"Success", "File not found"}));
   ASSERT_EQ(rec.log.size(), 6u);
   EXPECT_EQ(rec.log[5].kind, MessageKind::Error);
