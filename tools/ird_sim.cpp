@@ -25,16 +25,16 @@
 
 #include "common/bytes.h"
 #include "common/file_io.h"
+#include "transfer/transfer_session.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kPacketSize = 3500;
+using namespace orvane::transfer;
+
 constexpr double kBytesPerSecond = 11520.0;  // 115200 bit/s, 8N1
-constexpr std::size_t kDataAreaSize = 262144;
-constexpr std::uint32_t kUpdaSize = 131072;
-constexpr std::uint32_t kUpd2Size = 262144;
+constexpr std::size_t kDataAreaSize = kDataAreaImageSize;
 constexpr std::uint32_t kMaxImage = 4 * 1024 * 1024;  // larger announced lengths are not believed
 constexpr int kPaceChunk = 32;
 constexpr int kLingerMs = 1500;
@@ -50,9 +50,9 @@ struct Options {
   std::string data;
   int noise = 0;
   bool readyTwice = false;
-  std::string state = "STPG";
-  std::string ready = "REDY";
-  std::string endToken = "END ";
+  std::string state{kSTPG};
+  std::string ready{kREDY};
+  std::string endToken{kEND};
   std::map<int, int> errPackets;        // packet -> times to answer "ERR "
   std::map<int, int> badPackets;        // packet -> times to answer a wrong checksum
   std::map<int, std::string> renumber;  // download packet -> the number text sent instead
@@ -312,7 +312,7 @@ class Receiver {
     for (;;) {
       const std::string wake = WaitForWake();
       ++session;
-      if (wake == "C0FF") {
+      if (wake == kC0FF) {
         Say("session %d download", session);
         Download();
       } else {
@@ -347,8 +347,8 @@ class Receiver {
     std::string window;
     for (;;) {
       window.push_back(static_cast<char>(line_.Get()));
-      if (window.size() > 4) window.erase(0, 1);
-      if (window == "B00B" || window == "BOOB" || window == "C0FF") {
+      if (window.size() > static_cast<std::size_t>(kTokenSize)) window.erase(0, 1);
+      if (window == kB00B || window == kBOOB || window == kC0FF) {
         Say("rx %s", window.c_str());
         return window;
       }
@@ -359,7 +359,7 @@ class Receiver {
     std::string window;
     for (;;) {
       window.push_back(static_cast<char>(line_.Get()));
-      if (window.size() > 4) window.erase(0, 1);
+      if (window.size() > static_cast<std::size_t>(kTokenSize)) window.erase(0, 1);
       if (window == token) {
         Say("rx %s", token.c_str());
         return;
@@ -367,7 +367,8 @@ class Receiver {
     }
   }
 
-  void SendToken(const std::string& t) {
+  void SendToken(std::string_view token) {
+    const std::string t(token);
     line_.Send(t);
     Say("tx %s", t.c_str());
   }
@@ -378,7 +379,7 @@ class Receiver {
     line_.Send(b, 4);
   }
 
-  void Greet(const std::string& readyToken, const std::string& answer) {
+  void Greet(std::string_view readyToken, std::string_view answer) {
     Step("ready");
     if (o_.noise > 0) {
       // Partial tokens as noise: the PC has to skip them a byte at a time.
@@ -389,7 +390,7 @@ class Receiver {
     }
     SendToken(readyToken);
     if (o_.readyTwice) SendToken(readyToken);
-    ScanFor(answer);
+    ScanFor(std::string(answer));
     Step("state");
     SendToken(o_.state);
   }
@@ -402,10 +403,10 @@ class Receiver {
   }
 
   void Upload() {
-    Greet("BOAA", "ONON");
-    const std::string program = line_.GetText(4);
+    Greet(kBOAA, kONON);
+    const std::string program = line_.GetText(kTokenSize);
     std::string version;
-    if (program == "2PD*" || program == "2P**" || program == "2M**") version = line_.GetText(4);
+    if (program == k2PD || program == k2P || program == k2M) version = line_.GetText(kTokenSize);
     Say("program %s version %s", program.c_str(), version.empty() ? "-" : version.c_str());
     Step("redy");
     SendToken(o_.ready);
@@ -428,7 +429,7 @@ class Receiver {
     auto bads = o_.badPackets;
     int accepted = 0;
     while (accepted < n) {
-      const std::string number = line_.GetText(4);
+      const std::string number = line_.GetText(kTokenSize);
       std::vector<std::uint8_t> payload(kPacketSize);
       unsigned sum = 0;
       for (auto& b : payload) {
@@ -440,13 +441,13 @@ class Receiver {
       const long k = std::strtol(number.c_str(), &end, 10);
       if (end != number.c_str() + 4 || k < 0 || k >= n) {
         Say("packet %s bad-number", number.c_str());
-        SendToken("ERR ");
+        SendToken(kERR);
         continue;
       }
       Step("packet:" + std::to_string(k));
       if (Take(errs, static_cast<int>(k))) {
         Say("packet %ld sum %04u err", k, sum);
-        SendToken("ERR ");
+        SendToken(kERR);
         continue;
       }
       char reply[8];
@@ -477,26 +478,26 @@ class Receiver {
     Step("checksum");
     SendNumber(o_.badImageChecksum ? checksum + 1 : checksum);
     Say("tx checksum %X", o_.badImageChecksum ? checksum + 1 : checksum);
-    const std::string last = line_.GetText(4);
+    const std::string last = line_.GetText(kTokenSize);
     Say("rx %s", last.c_str());
-    if (last == "END ") {
+    if (last == kEND) {
       Step("end");
       SendToken(o_.endToken);
-      Say("result %s", o_.endToken == "END " ? "success" : "failure");
+      Say("result %s", o_.endToken == kEND ? "success" : "failure");
     } else {
       Say("result failure");
     }
   }
 
   void Download() {
-    Greet("BABO", "NONO");
-    const std::string program = line_.GetText(4);
+    Greet(kBABO, kNONO);
+    const std::string program = line_.GetText(kTokenSize);
     Say("program %s", program.c_str());
-    if (program != "UPDA" && program != "UPD2") {
+    if (program != kUPDA && program != kUPD2) {
       Say("result failure unknown program");
       return;
     }
-    const std::uint32_t size = program == "UPD2" ? kUpd2Size : kUpdaSize;
+    const std::uint32_t size = program == kUPD2 ? kUpd2Size : kUpdaSize;
     Step("redy");
     SendToken(o_.ready);
     // The PC takes packets until one numbered n or more has come, so packets 0 .. n go out.
@@ -515,7 +516,7 @@ class Receiver {
         sum += b;
       }
       line_.Send(packet.data(), packet.size());
-      const std::string answer = line_.GetText(4);
+      const std::string answer = line_.GetText(kTokenSize);
       char expected[8];
       std::snprintf(expected, sizeof expected, "%.4u", sum % 10000);
       Say("packet %d sum %s %s", k, answer.c_str(), answer == expected ? "ok" : "mismatch");
