@@ -41,6 +41,8 @@ int main(void) {
 }
 C
 flags=$(PKG_CONFIG_PATH="$prefix/$libdir/pkgconfig" pkg-config --cflags --libs korva) || fail "pkg-config korva"
+# A sanitizer build's library needs its runtime in the program too (only the optimised build is packaged).
+[[ "$check_package" == 1 ]] || flags="$flags -fsanitize=address,undefined"
 cc "$prefix/use_korva.c" $flags -Wl,-rpath,"$prefix/$libdir" -o "$prefix/use_korva" || fail "building against korva"
 "$prefix/use_korva" || fail "the program built against korva failed"
 
