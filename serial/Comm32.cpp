@@ -22,8 +22,6 @@
 #include <thread>
 #include <vector>
 
-#include "serial/port_list.h"
-
 namespace orvane::serial {
 
 namespace {
