@@ -1,6 +1,7 @@
-// orvane-cli db: look at, check and create database image files without the editor window.
+// orvane-cli db: look at, check, create, export and compare database image files without the editor window.
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "cli/command.h"
 #include "common/file_io.h"
 #include "editor/database_files.h"
+#include "editor/database_report.h"
 #include "editor/editor_core.h"
 
 namespace {
@@ -26,8 +28,29 @@ int Usage(std::FILE* out) {
   std::fprintf(out,
                "usage: orvane-cli db show FILE       print the satellite, transponder and channel lists\n"
                "       orvane-cli db check FILE      say what is wrong with a database image file\n"
-               "       orvane-cli db defaults OUT    write the built-in default database to OUT\n");
+               "       orvane-cli db defaults OUT    write the built-in default database to OUT\n"
+               "       orvane-cli db export FILE OUT.csv\n"
+               "                                     write the lists as CSV (UTF-8, one row per channel)\n"
+               "       orvane-cli db diff A B        list what B adds to, removes from and changes in A;\n"
+               "                                     exit status 0 when equal, 1 when not, 2 on trouble\n");
   return out == stderr ? 2 : 0;
+}
+
+// Export and diff work on what the file holds, so a file that cannot be read or is no database image file is
+// refused instead of being read as the built-in defaults (as the editor's Open would).
+bool LoadModel(const char* verb, const std::string& path, Buffers& b) {
+  const korva::LoadReport r =
+      korva::LoadFile(path.c_str(), b.image->bytes.data(), b.names->bytes.data(), b.channels->bytes.data());
+  if (!r.fileRead) {
+    std::fprintf(stderr, "orvane-cli db %s: %s\n", verb, r.readError.c_str());
+    return false;
+  }
+  if (!r.outerMarkersValid) {
+    std::fprintf(stderr, "orvane-cli db %s: %s is not a database image file\n", verb, path.c_str());
+    return false;
+  }
+  ImageToModel(*b.image, *b.names, *b.channels, *b.db);
+  return true;
 }
 
 // The editor's three lists, nested: each satellite row, its transponder rows, their channel rows.
@@ -146,16 +169,57 @@ int Defaults(const std::string& out) {
   return 0;
 }
 
+int Export(const std::string& path, const std::string& out) {
+  namespace files = orvane::files;
+  try {
+    // Writing the CSV over the database it came from would lose the database.
+    std::error_code ec;
+    if (std::filesystem::equivalent(path, files::ResolveWriteTarget(out), ec)) {
+      std::fprintf(stderr, "orvane-cli db export: %s is the database being exported; nothing was written\n",
+                   out.c_str());
+      return 1;
+    }
+    Buffers b;
+    if (!LoadModel("export", path, b)) return 1;
+    files::WriteFileWhole(out, orvane::editor::DatabaseCsv(*b.db));
+  } catch (const files::FileError& e) {
+    std::fprintf(stderr, "orvane-cli db export: %s\n", e.what());
+    return 1;
+  }
+  std::printf("wrote %s\n", out.c_str());
+  return 0;
+}
+
+int Diff(const std::string& pathA, const std::string& pathB) {
+  constexpr int kEqual = 0, kDifferent = 1, kTrouble = 2;
+  try {
+    Buffers a, b;
+    if (!LoadModel("diff", pathA, a) || !LoadModel("diff", pathB, b)) return kTrouble;
+    const orvane::editor::DatabaseDiff diff = orvane::editor::CompareDatabases(*a.db, *b.db);
+    std::fputs(orvane::editor::DiffReport(*a.db, *b.db, diff, pathA, pathB).c_str(), stdout);
+    return diff.equal() ? kEqual : kDifferent;
+  } catch (const std::exception& e) {  // status 1 would read as "different"
+    std::fprintf(stderr, "orvane-cli db diff: %s\n", e.what());
+    return kTrouble;
+  }
+}
+
 int Run(const std::vector<std::string>& args) {
   for (const auto& a : args)
     if (a == "--help" || a == "-h") return Usage(stdout);
-  if (args.size() != 2) return Usage(stderr);
-  if (args[0] == "show") return Show(args[1]);
-  if (args[0] == "check") return Check(args[1]);
-  if (args[0] == "defaults") return Defaults(args[1]);
+  if (args.size() == 2) {
+    if (args[0] == "show") return Show(args[1]);
+    if (args[0] == "check") return Check(args[1]);
+    if (args[0] == "defaults") return Defaults(args[1]);
+  }
+  if (args.size() == 3) {
+    if (args[0] == "export") return Export(args[1], args[2]);
+    if (args[0] == "diff") return Diff(args[1], args[2]);
+  }
   return Usage(stderr);
 }
 
-orvane::cli::Registrar reg({"db", "show, check or create database image files (*.tpd)", Run});
+orvane::cli::Registrar reg({"db", "show, check, create, export or compare database image files (*.tpd)",
+                            Run});
 
 }  // namespace

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "serial/port_list.h"
+
 namespace orvane::serial {
 
 namespace {

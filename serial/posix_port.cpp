@@ -10,28 +10,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 extern "C" int ioctl(int fd, unsigned long request, ...);
 
 namespace orvane::serial {
-
-std::string ResolvePortName(const std::string& portName) {
-  if (portName.size() > 3 && portName.compare(0, 3, "COM") == 0) {
-    const std::string digits = portName.substr(3);
-    bool allDigits = !digits.empty() && digits.size() <= 3;
-    for (char c : digits) allDigits = allDigits && c >= '0' && c <= '9';
-    if (allDigits) {
-      const int n = std::atoi(digits.c_str());
-      if (n >= 1) {
-        if (const char* env = std::getenv(("ORVANE_COM" + digits).c_str()); env && *env) return env;
-        return "/dev/ttyS" + std::to_string(n - 1);
-      }
-    }
-  }
-  return portName;
-}
 
 namespace {
 

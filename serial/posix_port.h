@@ -21,9 +21,6 @@ struct OpenResult {
   std::string reason;  // why opening failed, for the user
 };
 
-// "COM<n>" names the device in $ORVANE_COM<n>, else /dev/ttyS<n-1>; anything else is taken as a path.
-std::string ResolvePortName(const std::string& portName);
-
 // Opens `path` read/write, non-blocking, exclusively (an advisory lock plus TIOCEXCL), checks that it is a
 // character device and programs it raw with `settings`.
 OpenResult OpenDevice(const std::string& path, const LineSettings& settings);
