@@ -226,7 +226,7 @@ const char* kUploadHelp =
     "Sends FILE to the receiver at 115200 bit/s: a software image of 1,703,936, 1,179,648 or 2,097,152\n"
     "bytes (compressed, sent as 2PD*, 2P** or 2M** with its version), or a 65,536-byte channel data file\n"
     "(sent unchanged as 2T**); with --pictures, a 65,536-byte picture image (sent as 2PI*, as\n"
-    "'orvane-cli picture image' writes it). COMn names $ORVANE_COMn or /dev/ttyS<n-1>. --timeout ends the transfer\n"
+    "'orvane-cli picture image' writes it). COMn opens what 'orvane-cli ports' lists. --timeout ends the transfer\n"
     "after that much receiver silence (default 60; 0 waits for ever). --retries gives up after N resends\n"
     "of one packet (default: resend for ever). Exit status 0 only on Success.\n";
 

@@ -1,4 +1,5 @@
-// Names are byte strings; Latin-1 lets every byte through a QString and back unchanged. (Qt code only.)
+// Names are byte strings; Latin-1 lets every byte through a QString and back unchanged. (Qt code only; the
+// cores convert with common/latin1_utf8.h.)
 #pragma once
 
 #include <QString>

@@ -7,32 +7,18 @@
 #include <unordered_map>
 
 #include "editor/database_find.h"
+#include "common/latin1_utf8.h"
 #include "editor/editor_core.h"
 
 namespace orvane::editor {
 
 namespace {
 
-constexpr std::int32_t kKuBandFromMHz = 5000;  // the same line as "Sory by KU->C"
-
 const char* const kCsvHeader =
     "Satellite,Satellite name,Position,Band,Transponder,Frequency,Symbol rate,Polarity,FEC,Channel,Kind,"
     "Channel name,Video PID,Audio PID,PCR PID,Left audio,Right audio,Channel band\r\n";
 
-std::string Latin1ToUtf8(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (const char c : s) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x80) {
-      out += c;
-    } else {
-      out += static_cast<char>(0xC0 | (u >> 6));
-      out += static_cast<char>(0x80 | (u & 0x3F));
-    }
-  }
-  return out;
-}
+using text::Latin1ToUtf8;
 
 std::string Number3(int slot) {
   char buf[16];

@@ -274,10 +274,9 @@ void SortTranspondersByFrequency(DATABASESATELLITEINFO& satellite, int rows) {
 }
 
 void SortTranspondersKuToC(DATABASESATELLITEINFO& satellite, int rows) {
-  constexpr std::uint32_t kKuBandFrom = 5000;  // MHz
   SortTranspondersByFrequency(satellite, rows);
   PartitionTransponders(satellite, rows, [](const DATABASETRANSPONDERINFO& tp) {
-    return static_cast<std::uint32_t>(tp.frequency) >= kKuBandFrom;
+    return static_cast<std::uint32_t>(tp.frequency) >= static_cast<std::uint32_t>(kKuBandFromMHz);
   });
 }
 

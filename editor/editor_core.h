@@ -12,6 +12,9 @@
 
 namespace orvane::editor {
 
+// Transponders from this frequency (MHz) up are Ku band, below it C band ("Sory by KU->C", the CSV's band).
+inline constexpr std::int32_t kKuBandFromMHz = 5000;
+
 // ---- Row texts
 // ---------------------------------------------------------------------------------------------
 
