@@ -18,26 +18,45 @@ QString ToQtFilter(const QString& programFilter) {
   return out.join(QStringLiteral(";;"));
 }
 
-void QtPrompts::Message(const QString& text, MessageKind kind, const QString& caption) {
-  QWidget* parent = QApplication::activeWindow();
-  const QString title = caption.isEmpty() ? QApplication::applicationName() : caption;
+void QtPrompts::Message(const QString& text, MessageKind kind, const QString& caption, const QString& detail) {
+  QString title = caption.isEmpty() ? QApplication::applicationName() : caption;
+  QMessageBox::Icon icon = QMessageBox::Information;
   switch (kind) {
     case MessageKind::Error:
-      QMessageBox::critical(parent, title.isEmpty() ? QStringLiteral("Error") : title, text);
+      icon = QMessageBox::Critical;
+      if (title.isEmpty()) title = QStringLiteral("Error");
       break;
     case MessageKind::Warning:
-      QMessageBox::warning(parent, title, text);
+      icon = QMessageBox::Warning;
       break;
     case MessageKind::Information:
-      QMessageBox::information(parent, title, text);
       break;
   }
+  QMessageBox box(icon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+  if (!detail.isEmpty()) box.setInformativeText(detail);
+  box.exec();
 }
 
 bool QtPrompts::AskYesNo(const QString& text, const QString& caption) {
   const QString title = caption.isEmpty() ? QApplication::applicationName() : caption;
   return QMessageBox::question(QApplication::activeWindow(), title, text, QMessageBox::Yes | QMessageBox::No) ==
          QMessageBox::Yes;
+}
+
+SaveChoice QtPrompts::AskSaveDiscardCancel(const QString& text, const QString& caption) {
+  const QString title = caption.isEmpty() ? QApplication::applicationName() : caption;
+  QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                  QApplication::activeWindow());
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return SaveChoice::Save;
+    case QMessageBox::Discard:
+      return SaveChoice::Discard;
+    default:
+      return SaveChoice::Cancel;
+  }
 }
 
 namespace {
@@ -61,12 +80,21 @@ std::optional<QString> QtPrompts::ChooseSaveFile(const FileDialogRequest& reques
   return RunDialog(request, QFileDialog::AcceptSave);
 }
 
-void RecordingPrompts::Message(const QString& text, MessageKind kind, const QString& caption) {
-  log.push_back({Entry::Type::Message, text, kind, caption, {}});
+void RecordingPrompts::Message(const QString& text, MessageKind kind, const QString& caption,
+                               const QString& detail) {
+  log.push_back({Entry::Type::Message, text, kind, caption, {}, detail});
+}
+
+SaveChoice RecordingPrompts::AskSaveDiscardCancel(const QString& text, const QString& caption) {
+  log.push_back({Entry::Type::SaveQuestion, text, MessageKind::Warning, caption, {}, {}});
+  if (saveChoices.empty()) return SaveChoice::Cancel;
+  const SaveChoice c = saveChoices.front();
+  saveChoices.pop_front();
+  return c;
 }
 
 bool RecordingPrompts::AskYesNo(const QString& text, const QString& caption) {
-  log.push_back({Entry::Type::Question, text, MessageKind::Information, caption, {}});
+  log.push_back({Entry::Type::Question, text, MessageKind::Information, caption, {}, {}});
   if (answers.empty()) return false;
   const bool a = answers.front();
   answers.pop_front();
@@ -82,12 +110,12 @@ std::optional<QString> RecordingPrompts::NextFile() {
 }
 
 std::optional<QString> RecordingPrompts::ChooseOpenFile(const FileDialogRequest& request) {
-  log.push_back({Entry::Type::OpenDialog, request.fileName, MessageKind::Information, request.title, request});
+  log.push_back({Entry::Type::OpenDialog, request.fileName, MessageKind::Information, request.title, request, {}});
   return NextFile();
 }
 
 std::optional<QString> RecordingPrompts::ChooseSaveFile(const FileDialogRequest& request) {
-  log.push_back({Entry::Type::SaveDialog, request.fileName, MessageKind::Information, request.title, request});
+  log.push_back({Entry::Type::SaveDialog, request.fileName, MessageKind::Information, request.title, request, {}});
   return NextFile();
 }
 
