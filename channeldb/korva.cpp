@@ -198,6 +198,14 @@ LoadReport LoadFile(const char* path, std::uint8_t* image, std::uint8_t* names, 
   return report;
 }
 
+LoadReport InspectFile(const char* path, std::uint8_t* image, std::uint8_t* names, std::uint8_t* channels) {
+  State& st = GetState();
+  const auto kept = std::make_unique<State>(st);
+  LoadReport report = LoadFile(path, image, names, channels);
+  st = *kept;
+  return report;
+}
+
 LoadReport LoadBytes(std::span<const std::uint8_t> bytesRead, std::uint8_t* image, std::uint8_t* names,
                      std::uint8_t* channels) {
   namespace fl = file_layout;

@@ -123,6 +123,10 @@ struct LoadReport {
 // DELVO_LoadNewData with a report of what was found. Exported from the shared library (as C++, outside the C
 // interface) for the program's file checker.
 KORVA_EXPORT LoadReport LoadFile(const char* path, std::uint8_t* image, std::uint8_t* names, std::uint8_t* channels);
+// LoadFile for reading a file beside the one in use (comparing, exporting): the library's own state (the
+// packed database and the outer block a later save carries over) is left as it was.
+KORVA_EXPORT LoadReport InspectFile(const char* path, std::uint8_t* image, std::uint8_t* names,
+                                    std::uint8_t* channels);
 // The same over the bytes of a file already read (at most 65536 are used).
 LoadReport LoadBytes(std::span<const std::uint8_t> file, std::uint8_t* image, std::uint8_t* names,
                      std::uint8_t* channels);

@@ -39,18 +39,9 @@ int Usage(std::FILE* out) {
 // Export and diff work on what the file holds, so a file that cannot be read or is no database image file is
 // refused instead of being read as the built-in defaults (as the editor's Open would).
 bool LoadModel(const char* verb, const std::string& path, Buffers& b) {
-  const korva::LoadReport r =
-      korva::LoadFile(path.c_str(), b.image->bytes.data(), b.names->bytes.data(), b.channels->bytes.data());
-  if (!r.fileRead) {
-    std::fprintf(stderr, "orvane-cli db %s: %s\n", verb, r.readError.c_str());
-    return false;
-  }
-  if (!r.outerMarkersValid) {
-    std::fprintf(stderr, "orvane-cli db %s: %s is not a database image file\n", verb, path.c_str());
-    return false;
-  }
-  ImageToModel(*b.image, *b.names, *b.channels, *b.db);
-  return true;
+  const std::string error = orvane::editor::ReadDatabaseFile(path, *b.db);
+  if (!error.empty()) std::fprintf(stderr, "orvane-cli db %s: %s\n", verb, error.c_str());
+  return error.empty();
 }
 
 // The editor's three lists, nested: each satellite row, its transponder rows, their channel rows.

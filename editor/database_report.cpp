@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <memory>
 #include <unordered_map>
 
+#include "channeldb/korva_internal.h"
 #include "editor/database_find.h"
 #include "common/latin1_utf8.h"
 #include "editor/editor_core.h"
@@ -35,6 +37,22 @@ const DATABASETRANSPONDERINFO& Tp(const DATABASESATELLITETABLE& db, int s, int t
 const DATABASECHANNELINFO& Ch(const DATABASESATELLITETABLE& db, int s, int t, int c) {
   return Tp(db, s, t).channels[static_cast<std::size_t>(c)];
 }
+
+}  // namespace
+
+std::string ReadDatabaseFile(const std::string& path, DATABASESATELLITETABLE& db) {
+  const auto image = std::make_unique<SatelliteImage>();
+  const auto names = std::make_unique<SatelliteNameTable>();
+  const auto channels = std::make_unique<ChannelTable>();
+  const korva::LoadReport r =
+      korva::InspectFile(path.c_str(), image->bytes.data(), names->bytes.data(), channels->bytes.data());
+  if (!r.fileRead) return r.readError;
+  if (!r.outerMarkersValid) return path + " is not a database image file";
+  ImageToModel(*image, *names, *channels, db);
+  return {};
+}
+
+namespace {
 
 const char* ServiceOrFecText(const DATABASETRANSPONDERINFO& tp) {
   return tp.analog() ? ServiceText(tp.fec) : FecText(tp.fec);
@@ -562,13 +580,8 @@ DatabaseDiff CompareDatabases(const DATABASESATELLITETABLE& a, const DATABASESAT
   return Comparer(a, b).Run();
 }
 
-std::string DiffReport(const DATABASESATELLITETABLE& a, const DATABASESATELLITETABLE& b,
-                       const DatabaseDiff& diff, std::string_view nameA, std::string_view nameB) {
-  Report report(a, b);
-  report.text() = "comparing " + std::string(nameA) + " (-) with " + std::string(nameB) + " (+)\n";
-  for (const auto& e : diff.entries) report.Entry(e);
-  std::string& out = report.text();
-  out += CountLine("satellites", diff.satellites);
+std::string DiffSummary(const DatabaseDiff& diff) {
+  std::string out = CountLine("satellites", diff.satellites);
   out += CountLine("transponders", diff.transponders);
   out += CountLine("channels", diff.channels);
   if (diff.satellites.reordered + diff.transponders.reordered + diff.channels.reordered > 0)
@@ -577,6 +590,16 @@ std::string DiffReport(const DATABASESATELLITETABLE& a, const DATABASESATELLITET
         ", " + Plural(diff.transponders.reordered, "transponder list", "transponder lists") + ", " +
         Plural(diff.channels.reordered, "channel list", "channel lists") + "\n";
   out += diff.equal() ? "the databases are equal\n" : "the databases differ\n";
+  return out;
+}
+
+std::string DiffReport(const DATABASESATELLITETABLE& a, const DATABASESATELLITETABLE& b,
+                       const DatabaseDiff& diff, std::string_view nameA, std::string_view nameB) {
+  Report report(a, b);
+  report.text() = "comparing " + std::string(nameA) + " (-) with " + std::string(nameB) + " (+)\n";
+  for (const auto& e : diff.entries) report.Entry(e);
+  std::string& out = report.text();
+  out += DiffSummary(diff);
   return std::move(out);
 }
 

@@ -16,6 +16,15 @@ namespace orvane::editor {
 // below, "C+KU" for both, empty without transponders. (The model keeps no band of its own.)
 std::string SatelliteBandText(const DATABASESATELLITEINFO& satellite);
 
+// ---- Reading a file to export or compare
+// ------------------------------------------------------------------------
+
+// Reads the database image file at `path` into `db`. Export and compare work on what the file holds, so a
+// file that cannot be read or is no database image file is refused (the editor's Open would show the built-in
+// defaults instead): the result is why, or empty when `db` holds the file. What the editor has open is left
+// alone (the library keeps its carried-over state for the next save).
+std::string ReadDatabaseFile(const std::string& path, DATABASESATELLITETABLE& db);
+
 // ---- Export
 // -------------------------------------------------------------------------------------------------
 
@@ -87,5 +96,8 @@ DatabaseDiff CompareDatabases(const DATABASESATELLITETABLE& a, const DATABASESAT
 // equal. UTF-8, lines ending in "\n".
 std::string DiffReport(const DATABASESATELLITETABLE& a, const DATABASESATELLITETABLE& b,
                        const DatabaseDiff& diff, std::string_view nameA, std::string_view nameB);
+
+// The report's last lines alone: the counts and whether the two are equal.
+std::string DiffSummary(const DatabaseDiff& diff);
 
 }  // namespace orvane::editor

@@ -237,6 +237,34 @@ TEST_F(KorvaFile, KeyTableBlockSurvivesLoadAndSave) {
   EXPECT_TRUE(std::equal(saved.begin() + 0x7000, saved.end(), file.begin() + 0x7000));
 }
 
+TEST_F(KorvaFile, InspectingAnotherFileLeavesWhatTheNextSaveCarriesOver) {
+  Buffers buf;
+  DELVO_LoadDefaultData(buf.image->bytes.data());
+  ASSERT_EQ(buf.Save(Path("k.tpd")), KORVA_SAVE_OK);
+  auto file = ReadFile(Path("k.tpd"));
+  for (int i = 0; i < 68; ++i) file[fl::kKeyTableBlock + i] = static_cast<std::uint8_t>(0xA0 + i);
+  WriteFile(Path("k.tpd"), file);
+  Buffers edit;
+  edit.Load(Path("k.tpd"));
+
+  // Another file, with another key table, looked at in between.
+  Buffers other;
+  DELVO_LoadDefaultData(other.image->bytes.data());
+  ASSERT_EQ(other.Save(Path("other.tpd")), KORVA_SAVE_OK);
+  auto otherFile = ReadFile(Path("other.tpd"));
+  for (int i = 0; i < 68; ++i) otherFile[fl::kKeyTableBlock + i] = 0x11;
+  WriteFile(Path("other.tpd"), otherFile);
+  Buffers seen;
+  const korva::LoadReport report = korva::InspectFile(Path("other.tpd").c_str(), seen.image->bytes.data(),
+                                                      seen.names->bytes.data(), seen.channels->bytes.data());
+  ASSERT_TRUE(report.fileRead && report.outerMarkersValid);
+  EXPECT_EQ(seen.image->bytes, other.image->bytes);
+
+  ASSERT_EQ(edit.Save(Path("k2.tpd")), KORVA_SAVE_OK);
+  const auto saved = ReadFile(Path("k2.tpd"));
+  EXPECT_TRUE(std::equal(saved.begin() + 0x6F00, saved.begin() + 0x6F44, file.begin() + 0x6F00));
+}
+
 TEST_F(KorvaFile, FailedSaveWritesNothingAndSaysWhy) {
   Buffers buf;
   DELVO_LoadDefaultData(buf.image->bytes.data());
