@@ -31,9 +31,8 @@ constexpr int kDefaultTimeoutSeconds = 60;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitTimeout = 3;
-constexpr qint64 kProgressEveryMs = 1000;
+constexpr qint64 kProgressEveryMs = 500;
 constexpr int kFlushMs = 2000;
-constexpr int kPacketOnWire = kTokenSize + kPacketSize;
 
 struct Common {
   std::string port = "COM1";
@@ -98,10 +97,7 @@ bool ParseCommon(const std::vector<std::string>& args, Common& c, std::vector<st
 // the last byte the engine took: a long scan through bytes already received is no silence.
 class CliHost : public QtTransferHost {
  public:
-  CliHost(TComm32& comm, const Common& c, std::uint64_t expectedBytes, bool upload)
-      : QtTransferHost(comm), c_(c), expected_(expectedBytes), upload_(upload) {
-    sinceData_.start();
-  }
+  CliHost(TComm32& comm, const Common& c) : QtTransferHost(comm), c_(c) { sinceData_.start(); }
 
   void Attach(TransferSession& s) { session_ = &s; }
   void DataArrived() { sinceData_.restart(); }
@@ -110,19 +106,12 @@ class CliHost : public QtTransferHost {
     if (c_.verbose) std::fprintf(stderr, "  %s\n", line.c_str());
   }
   void SetGauge(int percent) override {
-    if (!clock_.isValid()) clock_.start();
-    if (percent == lastPercent_) return;
-    lastPercent_ = percent;
-    if (percent < 100 && lastPrint_.isValid() && lastPrint_.elapsed() < kProgressEveryMs) return;
-    lastPrint_.start();
-    const auto& st = session_->Stats();
-    const std::uint64_t done = std::min<std::uint64_t>(upload_ ? st.bytesSent : st.bytesReceived, expected_);
-    const double seconds = clock_.elapsed() / 1000.0;
-    const double rate = seconds > 0 ? done / seconds : 0;
-    const double left = rate > 0 && expected_ > done ? (expected_ - done) / rate : 0;
-    std::fprintf(stderr, "%3d%%  %llu of %llu bytes  %.0f bytes/s  %.0f s left\n", percent,
-                 static_cast<unsigned long long>(done), static_cast<unsigned long long>(expected_), rate,
-                 left);
+    percent_ = percent;
+    Print(percent == 100);
+  }
+  void SetProgress(const TransferProgress& progress) override {
+    progress_ = progress;
+    Print(false);
   }
   void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
   void ShowWaiting(const std::string& text) override {
@@ -159,15 +148,24 @@ class CliHost : public QtTransferHost {
     session_->RequestCancel();
   }
 
+  // The gauge and the status line as the windows show them, when the text changes, at most every
+  // kProgressEveryMs (the end always).
+  void Print(bool force) {
+    const std::string line = std::to_string(percent_) + "%  " + FormatProgress(progress_);
+    if (line == lastLine_ || (!force && lastPrint_.isValid() && lastPrint_.elapsed() < kProgressEveryMs)) return;
+    lastLine_ = line;
+    lastPrint_.start();
+    std::fprintf(stderr, "%s\n", line.c_str());
+  }
+
   const Common& c_;
-  std::uint64_t expected_;
-  bool upload_;
   TransferSession* session_ = nullptr;
   QElapsedTimer sinceData_;  // silence so far
   std::uint32_t takenUpTo_ = 0;
-  QElapsedTimer clock_;
+  int percent_ = 0;
+  TransferProgress progress_;
   QElapsedTimer lastPrint_;
-  int lastPercent_ = -1;
+  std::string lastLine_;
 };
 
 QCoreApplication& App() {
@@ -181,12 +179,12 @@ QCoreApplication& App() {
 
 // Runs `transfer` on an opened port; returns the exit status.
 template <typename Run>
-int RunTransfer(const Common& c, Direction direction, std::uint64_t expectedBytes, Run transfer) {
+int RunTransfer(const Common& c, Direction direction, Run transfer) {
   App();
   TComm32 comm;
   comm.SetPortName(c.port);
   comm.SetBaudRates(orvane::serial::_115200);
-  CliHost host(comm, c, expectedBytes, direction == Direction::Upload);
+  CliHost host(comm, c);
   TransferSession session(host, direction);
   host.Attach(session);
   comm.OnReceiveData = [&](const std::uint8_t* b, std::uint16_t n) {
@@ -265,8 +263,7 @@ int Upload(const std::vector<std::string>& args) {
       return kExitFailure;
     }
     std::fprintf(stderr, "%s: picture image, %s, %zu bytes\n", path.c_str(), std::string(k2PI).c_str(), image.size());
-    const std::uint64_t packets = (image.size() + kPacketSize - 1) / kPacketSize;
-    return RunTransfer(c, Direction::Upload, packets * kPacketOnWire, [&](TransferSession& s) {
+    return RunTransfer(c, Direction::Upload, [&](TransferSession& s) {
       s.SetResendLimit(retries);
       return s.Upload(image, k2PI);
     });
@@ -286,8 +283,7 @@ int Upload(const std::vector<std::string>& args) {
                  p.programToken.c_str(), p.imageVersion.c_str(), p.sourceSize, p.length);
   else
     std::fprintf(stderr, "%s: channel data, %s, %u bytes\n", path.c_str(), p.programToken.c_str(), p.length);
-  const std::uint64_t packets = (p.length + kPacketSize - 1) / kPacketSize;
-  return RunTransfer(c, Direction::Upload, packets * kPacketOnWire, [&](TransferSession& s) {
+  return RunTransfer(c, Direction::Upload, [&](TransferSession& s) {
     s.SetResendLimit(retries);
     return s.Upload(std::span<const std::uint8_t>(sendBuffer.data(), p.length), p.programToken,
                     p.imageVersion);
@@ -319,7 +315,6 @@ int Download(const std::vector<std::string>& args) {
   }
   const std::string out = c.rest[0];
   const bool whole = options["--size"] == "256";
-  const std::uint32_t size = whole ? kUpd2Size : kUpdaSize;
 
   // Everything is read and checked before the transfer, so a long download is never thrown away at the end.
   std::vector<std::uint8_t> image(kDataAreaImageSize, 0);
@@ -356,8 +351,7 @@ int Download(const std::vector<std::string>& args) {
   }
   orvane::files::CheckWritable(out);
 
-  const std::uint64_t packets = (size + kPacketSize - 1) / kPacketSize + 1;
-  return RunTransfer(c, Direction::Download, packets * kPacketOnWire, [&](TransferSession& s) {
+  return RunTransfer(c, Direction::Download, [&](TransferSession& s) {
     return s.Download(whole ? kUPD2 : kUPDA, image, [&] {
       ApplyMerge(image, sources);
       orvane::files::WriteFileWhole(out, image);

@@ -1,6 +1,7 @@
 #include "pictures/UploadMain.h"
 
 #include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -12,12 +13,9 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
-#include <cstdio>
 
 #include "pictures/library_encoder.h"
 #include "transfer/software_image.h"
-#include "transfer/qt_transfer_host.h"
-#include "transfer/window_transfer_host.h"
 #include "ui/app_context.h"
 
 namespace orvane::pictures {
@@ -25,8 +23,7 @@ namespace orvane::pictures {
 namespace {
 
 constexpr int kClientWidth = 792;
-constexpr int kClientHeight = 377;
-constexpr int kPortCount = 6;
+constexpr int kClientHeight = 377 + transfer::kStatusLineHeight;
 constexpr int kPanelWidth = 258;
 constexpr int kPanelHeight = 326;
 constexpr int kPanelGap = 6;
@@ -34,8 +31,6 @@ constexpr int kBottomRowY = 340;
 constexpr int kFlushMs = 500;
 constexpr std::uint8_t kSlotFill = 0x00;
 const PanelSettings kPanelSettings{QStringLiteral("2000000"), 30};
-
-constexpr const char* kMsgComPort = "ERROR : COM Port";
 
 }  // namespace
 
@@ -46,8 +41,9 @@ TfrmIRDUploader::TfrmIRDUploader(ui::AppContext& app, std::unique_ptr<Encoder> e
       app_(app),
       encoder_(std::move(encoder)),
       pictures_(kSlotFill, *encoder_),
-      host_(std::make_unique<transfer::WindowTransferHost>(app, commSerial, Memo1, gaugePercent)),
-      session_(*host_, transfer::Direction::Upload) {
+      frame_(app, commSerial),
+      session_(frame_, transfer::Direction::Upload) {
+  frame_.Attach(session_);
   setObjectName(QStringLiteral("frmIRDUploader"));
   setWindowTitle(QStringLiteral("Upload picture"));
   setFixedSize(kClientWidth, kClientHeight);
@@ -56,16 +52,17 @@ TfrmIRDUploader::TfrmIRDUploader(ui::AppContext& app, std::unique_ptr<Encoder> e
 
   cbSerialPort = new QComboBox(this);
   cbSerialPort->setObjectName(QStringLiteral("cbSerialPort"));
-  for (int i = 1; i <= kPortCount; ++i) cbSerialPort->addItem(QStringLiteral("COM%1").arg(i));
-  cbSerialPort->setGeometry(kPanelGap, kBottomRowY, 81, 27);
+  // Wide enough to show the device of the port; its drop-down wider still for adapter names.
+  cbSerialPort->setGeometry(kPanelGap, kBottomRowY, 190, 27);
+  cbSerialPort->view()->setMinimumWidth(300);
 
-  gaugePercent = new QProgressBar(this);
+  gaugePercent = new transfer::TransferGauge(this);
   gaugePercent->setObjectName(QStringLiteral("gaugePercent"));
-  gaugePercent->setRange(0, 100);
-  gaugePercent->setValue(0);
-  gaugePercent->setAlignment(Qt::AlignCenter);
-  gaugePercent->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: blue; }"));
-  gaugePercent->setGeometry(kPanelGap + 89, kBottomRowY, 480, 27);
+  gaugePercent->setGeometry(kPanelGap + 198, kBottomRowY, 371, 27);
+
+  lblStatus = new QLabel(this);
+  lblStatus->setObjectName(QStringLiteral("lblStatus"));
+  lblStatus->setGeometry(kPanelGap, kBottomRowY + 29, kClientWidth - 2 * kPanelGap, transfer::kStatusLineHeight);
 
   BitBtn2 = new QPushButton(QString::fromLatin1(kCaptionStartUpload), this);
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
@@ -88,6 +85,14 @@ TfrmIRDUploader::TfrmIRDUploader(ui::AppContext& app, std::unique_ptr<Encoder> e
   commSerial.OnRequestHangup = [this](serial::TComm32* s) { commSerialRequestHangup(s); };
 
   connect(BitBtn2, &QPushButton::clicked, this, [this] { StartPictureupload(); });
+
+  // Locked while an upload runs: what opens a dialog or changes the pictures.
+  std::vector<QWidget*> inputs{cbProgram};
+  for (PicturePanel* p : {Panel3, Panel5, Panel7})
+    inputs.insert(inputs.end(), {p->loadButton, p->fileNameField, p->bitrateField, p->brightnessBar, p->setButton,
+                                 p->setIndicator});
+  frame_.Setup({BitBtn2, QString::fromLatin1(kCaptionStartUpload), QString::fromLatin1(kCaptionCancelUpload),
+                cbSerialPort, gaugePercent, lblStatus, Memo1, std::move(inputs), true});
   FormCreate();
 }
 
@@ -107,46 +112,35 @@ void TfrmIRDUploader::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   if (!e->spontaneous()) {
     if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    frame_.FillPorts();
     FormShow();
   }
 }
 
 void TfrmIRDUploader::EndTransfer() {
-  uploadTag_ = 0;
-  BitBtn2->setText(QString::fromLatin1(kCaptionStartUpload));
-  session_.RequestCancel();
-  commSerial.ClosePort();
-  Memo1->clear();
+  frame_.End();
   BitBtn2->setEnabled(true);
 }
 
-void TfrmIRDUploader::StartPictureupload() {
-  if (uploadTag_ == 1) {  // an upload runs: this press cancels it
-    EndTransfer();
-    return;
-  }
+void TfrmIRDUploader::StartPictureupload() { frame_.Click([this] { StartTransfer(); }); }
+
+void TfrmIRDUploader::StartTransfer() {
   try {
     cbProgram->setCurrentIndex(kPictureDataKind);
     BitBtn2->setEnabled(true);
     session_.ClearCancel();
     if (!rbOpening->isChecked() && !rbMainMenu->isChecked() && !rbRadio->isChecked()) {
-      app_.prompts().Message(QString::fromLatin1(transfer::kMsgFileError));
+      frame_.Say(transfer::kMsgFileError);
       BitBtn2->setEnabled(true);
       return;
     }
     image_ = BuildPictureImage(pictures_.Slots());
     session_.Reset();
-    commSerial.SetCommPorts(cbSerialPort->currentIndex());
-    if (!commSerial.OpenPort()) {
-      const std::string why = commSerial.PortName() + ": " + commSerial.LastOpenError();
-      Memo1->appendPlainText(QString::fromStdString(why));
-      std::fprintf(stderr, "orvane: cannot open %s\n", why.c_str());
-      app_.prompts().Message(QString::fromLatin1(kMsgComPort));
+    if (!frame_.OpenPort()) {
       BitBtn2->setEnabled(true);
       return;
     }
-    uploadTag_ = 1;
-    BitBtn2->setText(QString::fromLatin1(kCaptionCancelUpload));
+    if (!frame_.Begin()) return;
     const transfer::Outcome outcome = session_.Upload(image_, transfer::k2PI);
     // A last "ERR " must leave before closing the port discards it.
     if (outcome != transfer::Outcome::Cancelled) commSerial.Flush(kFlushMs);
@@ -154,7 +148,7 @@ void TfrmIRDUploader::StartPictureupload() {
     EndTransfer();
   } catch (const std::exception&) {
     // The port stays open and the button keeps its caption, so the next press cancels and closes.
-    app_.prompts().Message(QString::fromLatin1(transfer::kMsgUploadHandlerError));
+    frame_.Say(transfer::kMsgUploadHandlerError);
   }
 }
 
@@ -164,17 +158,17 @@ void TfrmIRDUploader::commSerialReceiveData(const std::uint8_t* Buffer, std::uin
 
 void TfrmIRDUploader::commSerialRequestHangup(serial::TComm32*) {
   // The line is gone: end the transfer as a cancel would and keep the program (and its pictures) alive.
-  app_.prompts().Message(QString::fromLatin1(transfer::kMsgHangup));
-  if (uploadTag_ == 1) EndTransfer();
+  frame_.Say(transfer::kMsgHangup);
+  if (frame_.Running()) EndTransfer();
 }
 
 void TfrmIRDUploader::closeEvent(QCloseEvent* e) {
-  if (uploadTag_ == 1) EndTransfer();
+  if (frame_.Running()) EndTransfer();
   QDialog::closeEvent(e);
 }
 
 void TfrmIRDUploader::reject() {
-  if (uploadTag_ == 1) EndTransfer();
+  if (frame_.Running()) EndTransfer();
   QDialog::reject();
 }
 

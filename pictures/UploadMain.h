@@ -11,7 +11,7 @@
 #include "pictures/picture_panel.h"
 #include "pictures/picture_pipeline.h"
 #include "serial/Comm32.h"
-#include "transfer/window_transfer_host.h"
+#include "transfer/transfer_frame.h"
 #include "transfer/transfer_session.h"
 
 class QComboBox;
@@ -52,14 +52,15 @@ class TfrmIRDUploader : public QDialog, public PicturePanels {
   QComboBox* cbSerialPort;
   QProgressBar* gaugePercent;
   QPushButton* BitBtn2;
+  QLabel* lblStatus;  // bytes, rate, time left; waiting for the receiver
   QPlainTextEdit* Memo1;
   QComboBox* cbProgram;
   serial::TComm32 commSerial;
 
-
   const PictureSet& Pictures() const { return pictures_; }
   const std::vector<std::uint8_t>& Image() const { return image_; }
-  int UploadTag() const { return uploadTag_; }
+  int UploadTag() const { return frame_.Tag(); }
+  const transfer::TransferFrame& Frame() const { return frame_; }
   const transfer::TransferSession& Session() const { return session_; }
 
   // Handlers.
@@ -75,14 +76,14 @@ class TfrmIRDUploader : public QDialog, public PicturePanels {
   void reject() override;
 
  private:
+  void StartTransfer();
   void EndTransfer();
 
   ui::AppContext& app_;
   std::unique_ptr<Encoder> encoder_;
   PictureSet pictures_;
   std::vector<std::uint8_t> image_;
-  int uploadTag_ = 0;
-  std::unique_ptr<transfer::WindowTransferHost> host_;
+  transfer::TransferFrame frame_;
   transfer::TransferSession session_;
 };
 

@@ -1,5 +1,6 @@
 #include "transfer/DownloadMain.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -18,13 +19,10 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QUrl>
-#include <cstdio>
 
 #include "common/file_io.h"
 #include "pictures/library_encoder.h"
 #include "transfer/data_area.h"
-#include "transfer/qt_transfer_host.h"
-#include "transfer/window_transfer_host.h"
 #include "ui/app_context.h"
 
 namespace orvane::transfer {
@@ -34,16 +32,17 @@ namespace {
 using pictures::PictureKind;
 
 constexpr int kClientWidth = 792;
-constexpr int kClientHeight = 573;
-constexpr int kPortCount = 6;
+constexpr int kClientHeight = 573 + kStatusLineHeight;
 constexpr int kGap = 6;
+constexpr int kPortListWidth = 170;
 constexpr int kPanelWidth = 256;  // three with equal margins in the client width
 constexpr int kPanelHeight = 326;
 constexpr int kControlRowY = 340;
 constexpr int kFileRowHeight = 36;
-constexpr int kSatTpRowY = 376;
-constexpr int kFileNameRowY = 418;
-constexpr int kMemoY = 460;
+constexpr int kStatusRowY = 369;  // under the gauge; the rows below moved down by its height
+constexpr int kSatTpRowY = 376 + kStatusLineHeight;
+constexpr int kFileNameRowY = 418 + kStatusLineHeight;
+constexpr int kMemoY = 460 + kStatusLineHeight;
 constexpr int kFileButtonWidth = 150;
 constexpr int kLargeFontPoints = 14;
 constexpr int kFlushMs = 500;
@@ -52,7 +51,6 @@ const pictures::PanelSettings kPanelSettings{QStringLiteral("3000000"), 40};
 
 constexpr const char* kCaptionStart = "Start";
 constexpr const char* kCaptionCancel = "Cancel";
-constexpr const char* kMsgComPort = "ERROR : COM Port";
 constexpr const char* kSaveFilter = "*.dat|*.dat|*.tpd|*.tpd";
 constexpr const char* kSaveProposed = "./irddata.dat";
 constexpr const char* kSatTpFilter = "*.tpd|*.tpd";
@@ -77,8 +75,9 @@ TfrmIrdDownload::TfrmIrdDownload(ui::AppContext& app, std::unique_ptr<pictures::
       pictures_(kSourceFill, *encoder_),
       dataAreaImage_(kDataAreaImageSize, 0x00),
       satTpBuffer_(kSatTpBufferSize, kSourceFill),
-      host_(std::make_unique<WindowTransferHost>(app, commSerial, Memo1, gaugePercent)),
-      session_(*host_, Direction::Download) {
+      frame_(app, commSerial),
+      session_(frame_, Direction::Download) {
+  frame_.Attach(session_);
   setObjectName(QStringLiteral("frmIrdDownload"));
   setWindowTitle(QStringLiteral("Download"));
   setFixedSize(kClientWidth, kClientHeight);
@@ -88,23 +87,24 @@ TfrmIrdDownload::TfrmIrdDownload(ui::AppContext& app, std::unique_ptr<pictures::
   // Port, size, progress and Start under the panels.
   cbSerialPort = new QComboBox(this);
   cbSerialPort->setObjectName(QStringLiteral("cbSerialPort"));
-  for (int i = 1; i <= kPortCount; ++i) cbSerialPort->addItem(QStringLiteral("COM%1").arg(i));
-  cbSerialPort->setGeometry(kGap, kControlRowY, 81, 27);
+  // Wide enough to show the device of the port; its drop-down wider still for adapter names.
+  cbSerialPort->setGeometry(kGap, kControlRowY, kPortListWidth, 27);
+  cbSerialPort->view()->setMinimumWidth(300);
 
   cbProgram = new QComboBox(this);
   cbProgram->setObjectName(QStringLiteral("cbProgram"));
   for (const char* item : kProgramItems) cbProgram->addItem(QString::fromLatin1(item));
-  cbProgram->setGeometry(kGap + 89, kControlRowY, 150, 27);
+  cbProgram->setGeometry(kGap + kPortListWidth + 8, kControlRowY, 150, 27);
 
-  gaugePercent = new QProgressBar(this);
+  gaugePercent = new TransferGauge(this);
   gaugePercent->setObjectName(QStringLiteral("gaugePercent"));
-  gaugePercent->setRange(0, 100);
-  gaugePercent->setValue(0);
-  gaugePercent->setAlignment(Qt::AlignCenter);
-  gaugePercent->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: blue; }"));
-  const int gaugeX = kGap + 89 + 158;
+  const int gaugeX = kGap + kPortListWidth + 8 + 158;
   const int startX = kClientWidth - kGap - kFileButtonWidth;
   gaugePercent->setGeometry(gaugeX, kControlRowY, startX - 8 - gaugeX, 27);
+
+  lblStatus = new QLabel(this);
+  lblStatus->setObjectName(QStringLiteral("lblStatus"));
+  lblStatus->setGeometry(kGap, kStatusRowY, kClientWidth - 2 * kGap, kStatusLineHeight);
 
   BitBtn2 = new QPushButton(QString::fromLatin1(kCaptionStart), this);
   BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
@@ -142,6 +142,14 @@ TfrmIrdDownload::TfrmIrdDownload(ui::AppContext& app, std::unique_ptr<pictures::
   connect(btnSatTp, &QPushButton::clicked, this, [this] { btnSatTpClick(); });
   connect(btnSelctFile, &QPushButton::clicked, this, [this] { btnSelctFileClick(); });
 
+  // Locked while a download runs: what opens a dialog or changes what is fetched, merged or saved.
+  std::vector<QWidget*> inputs{cbProgram, edSatTp, btnSatTp, edFileName, btnSelctFile};
+  for (pictures::PicturePanel* p : {Panel3, Panel5, Panel7})
+    inputs.insert(inputs.end(), {p->loadButton, p->fileNameField, p->bitrateField, p->brightnessBar, p->setButton,
+                                 p->setIndicator});
+  frame_.Setup({BitBtn2, QString::fromLatin1(kCaptionStart), QString::fromLatin1(kCaptionCancel), cbSerialPort,
+                gaugePercent, lblStatus, Memo1, std::move(inputs), true});
+
   // A file dropped anywhere on the window names the data file, whichever component is under the mouse;
   // text dragged inside the program still goes to the field it is dropped on.
   for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
@@ -163,6 +171,7 @@ void TfrmIrdDownload::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   if (!e->spontaneous()) {
     if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    frame_.FillPorts();
     setAcceptDrops(true);
   }
 }
@@ -219,7 +228,9 @@ void TfrmIrdDownload::btnSatTpClick() {
   try {
     SatTpFile f = ReadSatTpFile(edSatTp->text().toStdString());
     if (f.check != SatTpCheck::Ok) {
-      app_.prompts().Message(QString::fromLatin1(SatTpMessage(f.check)));
+      frame_.Say(SatTpMessage(f.check), edSatTp->text().toStdString() + ": " + std::to_string(f.size) +
+                                            " bytes; a channel database image file has " +
+                                            std::to_string(kSatTpBufferSize));
       return;  // the buffer and its flag keep what they had
     }
     satTpBuffer_ = std::move(f.bytes);
@@ -229,14 +240,7 @@ void TfrmIrdDownload::btnSatTpClick() {
   }
 }
 
-void TfrmIrdDownload::EndTransfer() {
-  startTag_ = 0;
-  BitBtn2->setText(QString::fromLatin1(kCaptionStart));
-  session_.RequestCancel();
-  commSerial.ClosePort();
-  session_.SetReceivingPackets(false);
-  Memo1->clear();
-}
+void TfrmIrdDownload::EndTransfer() { frame_.End(); }
 
 void TfrmIrdDownload::SaveDataFile() {
   MergeSources sources{};
@@ -249,13 +253,11 @@ void TfrmIrdDownload::SaveDataFile() {
   files::WriteFileWhole(edFileName->text().toStdString(), dataAreaImage_);
 }
 
-void TfrmIrdDownload::BitBtn2Click() {
-  if (startTag_ == 1) {  // a transfer runs: this press cancels it
-    EndTransfer();
-    return;
-  }
+void TfrmIrdDownload::BitBtn2Click() { frame_.Click([this] { StartTransfer(); }); }
+
+void TfrmIrdDownload::StartTransfer() {
   if (!fileNameChosen_) {
-    app_.prompts().Message(QString::fromLatin1(kMsgMustSetFileName));
+    frame_.Say(kMsgMustSetFileName);
     return;
   }
   // A file that cannot be written is found now, not after the whole download.
@@ -268,17 +270,9 @@ void TfrmIrdDownload::BitBtn2Click() {
   try {
     session_.ClearCancel();
     session_.Reset();
-    commSerial.SetCommPorts(cbSerialPort->currentIndex());
-    if (!commSerial.OpenPort()) {
-      const std::string why = commSerial.PortName() + ": " + commSerial.LastOpenError();
-      Memo1->appendPlainText(QString::fromStdString(why));
-      std::fprintf(stderr, "orvane: cannot open %s\n", why.c_str());
-      app_.prompts().Message(QString::fromLatin1(kMsgComPort));
-      return;
-    }
+    if (!frame_.OpenPort()) return;
     session_.SetReceivingPackets(false);
-    startTag_ = 1;
-    BitBtn2->setText(QString::fromLatin1(kCaptionCancel));
+    if (!frame_.Begin()) return;
     const std::string_view token = cbProgram->currentIndex() == 1 ? kUPD2 : kUPDA;
     Outcome outcome = Outcome::Cancelled;
     try {
@@ -293,7 +287,7 @@ void TfrmIrdDownload::BitBtn2Click() {
     EndTransfer();
   } catch (const std::exception&) {
     // The port stays open and the button keeps "Cancel", so the next press cancels and closes.
-    app_.prompts().Message(QString::fromLatin1(kMsgDownloadSerialPort));
+    frame_.Say(kMsgDownloadSerialPort);
   }
 }
 
@@ -303,17 +297,17 @@ void TfrmIrdDownload::commSerialReceiveData(const std::uint8_t* Buffer, std::uin
 
 void TfrmIrdDownload::commSerialRequestHangup(serial::TComm32*) {
   // The line is gone: end the transfer as a cancel would and keep the program (and the pictures) alive.
-  app_.prompts().Message(QString::fromLatin1(kMsgHangup));
-  if (startTag_ == 1) EndTransfer();
+  frame_.Say(kMsgHangup);
+  if (frame_.Running()) EndTransfer();
 }
 
 void TfrmIrdDownload::closeEvent(QCloseEvent* e) {
-  if (startTag_ == 1) EndTransfer();
+  if (frame_.Running()) EndTransfer();
   QDialog::closeEvent(e);
 }
 
 void TfrmIrdDownload::reject() {
-  if (startTag_ == 1) EndTransfer();
+  if (frame_.Running()) EndTransfer();
   QDialog::reject();
 }
 

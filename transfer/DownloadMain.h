@@ -10,7 +10,7 @@
 #include "pictures/picture_panel.h"
 #include "pictures/picture_pipeline.h"
 #include "serial/Comm32.h"
-#include "transfer/window_transfer_host.h"
+#include "transfer/transfer_frame.h"
 #include "transfer/transfer_session.h"
 
 class QComboBox;
@@ -44,6 +44,7 @@ class TfrmIrdDownload : public QDialog, public pictures::PicturePanels {
   QComboBox* cbProgram;
   QPushButton* BitBtn2;
   QProgressBar* gaugePercent;
+  QLabel* lblStatus;  // bytes, rate, time left; waiting for the receiver
   QPlainTextEdit* Memo1;
   QLineEdit* edSatTp;
   QPushButton* btnSatTp;
@@ -51,14 +52,14 @@ class TfrmIrdDownload : public QDialog, public pictures::PicturePanels {
   QPushButton* btnSelctFile;
   serial::TComm32 commSerial;
 
-
   // State kept for the life of the window.
   const std::vector<std::uint8_t>& DataAreaImage() const { return dataAreaImage_; }
   const std::vector<std::uint8_t>& SatTpBuffer() const { return satTpBuffer_; }
   bool SatTpFlag() const { return satTpFlag_; }
   bool FileNameChosen() const { return fileNameChosen_; }
   const pictures::PictureSet& Pictures() const { return pictures_; }
-  int StartTag() const { return startTag_; }
+  int StartTag() const { return frame_.Tag(); }
+  const TransferFrame& Frame() const { return frame_; }
   const TransferSession& Session() const { return session_; }
 
   // Handlers.
@@ -77,6 +78,7 @@ class TfrmIrdDownload : public QDialog, public pictures::PicturePanels {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void StartTransfer();
   void EndTransfer();
   void SaveDataFile();
 
@@ -87,8 +89,7 @@ class TfrmIrdDownload : public QDialog, public pictures::PicturePanels {
   std::vector<std::uint8_t> satTpBuffer_;
   bool satTpFlag_ = false;
   bool fileNameChosen_ = false;
-  int startTag_ = 0;
-  std::unique_ptr<WindowTransferHost> host_;
+  TransferFrame frame_;
   TransferSession session_;
 };
 

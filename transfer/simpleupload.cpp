@@ -1,17 +1,16 @@
 #include "transfer/simpleupload.h"
 
 #include <QCloseEvent>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <cstdio>
-
 #include "transfer/software_image.h"
-#include "transfer/window_transfer_host.h"
 #include "ui/app_context.h"
 
 namespace orvane::transfer {
@@ -19,8 +18,8 @@ namespace orvane::transfer {
 namespace {
 
 constexpr int kClientWidth = 826;
-constexpr int kClientHeight = 55;
-constexpr int kPortCount = 6;
+constexpr int kRowHeight = 55;  // the one row of controls; the status line lies under it
+constexpr int kClientHeight = kRowHeight + kStatusLineHeight;
 constexpr const char* kOpenFilter = "rom.bin|*.bin";
 constexpr int kFlushMs = 500;
 
@@ -29,28 +28,30 @@ constexpr int kFlushMs = 500;
 TfrmSimpleupload::TfrmSimpleupload(ui::AppContext& app, QWidget* parent)
     : QDialog(parent),
       app_(app),
-      host_(std::make_unique<WindowTransferHost>(app, commSerial, Memo1, gaugePercent)),
-      session_(*host_, Direction::Upload) {
+      frame_(app, commSerial),
+      session_(frame_, Direction::Upload) {
+  frame_.Attach(session_);
   setObjectName("frmSimpleupload");
   setWindowTitle("Upload data");
   setFixedSize(kClientWidth, kClientHeight);
 
   cbSerialPort = new QComboBox(this);
   cbSerialPort->setObjectName("cbSerialPort");
-  for (int i = 1; i <= kPortCount; ++i) cbSerialPort->addItem(QString("COM%1").arg(i));
-  cbSerialPort->setGeometry(8, 14, 81, 27);
+  // Wide enough to show the device of the port; its drop-down wider still for adapter names.
+  cbSerialPort->setGeometry(8, 14, 190, 27);
+  cbSerialPort->view()->setMinimumWidth(300);
 
   btnSelectFile = new QPushButton("Select File", this);
   btnSelectFile->setObjectName("btnSelectFile");
-  btnSelectFile->setGeometry(97, 12, 110, 31);
+  btnSelectFile->setGeometry(206, 12, 110, 31);
 
-  gaugePercent = new QProgressBar(this);
+  gaugePercent = new TransferGauge(this);
   gaugePercent->setObjectName("gaugePercent");
-  gaugePercent->setRange(0, 100);
-  gaugePercent->setValue(0);
-  gaugePercent->setAlignment(Qt::AlignCenter);
-  gaugePercent->setStyleSheet("QProgressBar::chunk { background-color: blue; }");
-  gaugePercent->setGeometry(215, 14, 485, 27);
+  gaugePercent->setGeometry(324, 14, 376, 27);
+
+  lblStatus = new QLabel(this);
+  lblStatus->setObjectName("lblStatus");
+  lblStatus->setGeometry(8, kRowHeight - 8, kClientWidth - 16, kStatusLineHeight);
 
   btnStart = new QPushButton("Start", this);
   btnStart->setObjectName("btnStart");
@@ -71,6 +72,9 @@ TfrmSimpleupload::TfrmSimpleupload(ui::AppContext& app, QWidget* parent)
   connect(btnSelectFile, &QPushButton::clicked, this, [this] { btnSelectFileClick(); });
   connect(btnStart, &QPushButton::clicked, this, [this] { btnStartClick(); });
 
+  frame_.Setup({btnStart, QStringLiteral("Start"), QStringLiteral("Cancel"), cbSerialPort, gaugePercent, lblStatus,
+                Memo1, {btnSelectFile}, false});
+
   // Window created: first port selected, no file chosen.
   cbSerialPort->setCurrentIndex(0);
   chosenFile_.clear();
@@ -85,6 +89,7 @@ void TfrmSimpleupload::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   if (!e->spontaneous()) {
     if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+    frame_.FillPorts();
     FormActivate();
   }
 }
@@ -110,20 +115,13 @@ void TfrmSimpleupload::btnSelectFileClick() {
   }
 }
 
-void TfrmSimpleupload::EndTransfer() {
-  btnStartTag_ = 0;
-  btnStart->setText("Start");
-  session_.RequestCancel();
-  commSerial.ClosePort();
-}
+void TfrmSimpleupload::EndTransfer() { frame_.End(); }
 
-void TfrmSimpleupload::btnStartClick() {
+void TfrmSimpleupload::btnStartClick() { frame_.Click([this] { StartTransfer(); }); }
+
+void TfrmSimpleupload::StartTransfer() {
   if (UpdateMode == 0 && chosenFile_.isEmpty()) {
-    app_.prompts().Message(kMsgSelectUpdateFile);
-    return;
-  }
-  if (btnStartTag_ == 1) {  // a transfer runs: this press cancels it
-    EndTransfer();
+    frame_.Say(kMsgSelectUpdateFile);
     return;
   }
   if (UpdateMode != 0 && UpdateMode != 1) return;  // no image to send in any other mode
@@ -136,24 +134,12 @@ void TfrmSimpleupload::btnStartClick() {
                                  ? PrepareSoftwareImage(chosenFile_.toStdString(), fileBuffer_, sendBuffer_)
                                  : PrepareChannelData(kChannelDataFile, sendBuffer_);
     if (!p.error.empty()) {
-      app_.prompts().Message(QString::fromStdString(p.error));
+      frame_.Say(p.error, p.detail);
       return;
     }
 
     session_.Reset();
-    commSerial.SetCommPorts(cbSerialPort->currentIndex());
-    if (!commSerial.OpenPort()) {
-      // The user sees the fixed text; the reason (missing device, busy, no permission) goes to the log
-      // and to stderr so that it can be fixed.
-      const std::string why = commSerial.PortName() + ": " + commSerial.LastOpenError();
-      Memo1->appendPlainText(QString::fromStdString(why));
-      std::fprintf(stderr, "orvane: cannot open %s\n", why.c_str());
-      app_.prompts().Message(kMsgComPort);
-      return;
-    }
-
-    btnStartTag_ = 1;
-    btnStart->setText("Cancel");
+    if (!frame_.OpenPort() || !frame_.Begin()) return;
     const Outcome outcome = session_.Upload(std::span<const std::uint8_t>(sendBuffer_.data(), p.length),
                                             p.programToken, p.imageVersion);
     // A last "ERR " must leave before closing the port discards it.
@@ -163,7 +149,7 @@ void TfrmSimpleupload::btnStartClick() {
     EndTransfer();
   } catch (const std::exception&) {
     // The port stays open and the button keeps "Cancel", so the next press cancels and closes.
-    app_.prompts().Message(kMsgSerialCheck);
+    frame_.Say(kMsgSerialCheck);
   }
 }
 
@@ -173,17 +159,17 @@ void TfrmSimpleupload::commSerialReceiveData(const std::uint8_t* Buffer, std::ui
 
 void TfrmSimpleupload::commSerialRequestHangup(serial::TComm32*) {
   // The line is gone: end the transfer as a cancel would and keep the program (and its unsaved edits) alive.
-  app_.prompts().Message(QString::fromStdString(kMsgHangup));
+  frame_.Say(kMsgHangup);
   EndTransfer();
 }
 
 void TfrmSimpleupload::closeEvent(QCloseEvent* e) {
-  if (btnStartTag_ == 1) EndTransfer();
+  if (frame_.Running()) EndTransfer();
   QDialog::closeEvent(e);
 }
 
 void TfrmSimpleupload::reject() {
-  if (btnStartTag_ == 1) EndTransfer();
+  if (frame_.Running()) EndTransfer();
   QDialog::reject();
 }
 

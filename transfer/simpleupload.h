@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "serial/Comm32.h"
-#include "transfer/window_transfer_host.h"
-#include "transfer/qt_transfer_host.h"
+#include "transfer/transfer_frame.h"
 #include "transfer/transfer_session.h"
 
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QProgressBar;
 class QPlainTextEdit;
@@ -27,7 +27,6 @@ class AppContext;
 namespace orvane::transfer {
 
 inline constexpr const char* kMsgSelectUpdateFile = "ERROR : Select Update File";
-inline constexpr const char* kMsgComPort = "ERROR : COM Port";
 inline constexpr const char* kMsgSerialCheck = "ERROR : Serial Check";
 
 class TfrmSimpleupload : public QDialog {
@@ -48,12 +47,14 @@ class TfrmSimpleupload : public QDialog {
   QPushButton* btnSelectFile;
   QProgressBar* gaugePercent;
   QPushButton* btnStart;
+  QLabel* lblStatus;  // bytes, rate, time left; waiting for the receiver
   QPlainTextEdit* Memo1;
   serial::TComm32 commSerial;
 
   // The file chosen with "Select File" (kept between showings).
   const QString& ChosenFile() const { return chosenFile_; }
-  int StartTag() const { return btnStartTag_; }
+  int StartTag() const { return frame_.Tag(); }
+  const TransferFrame& Frame() const { return frame_; }
   const TransferSession& Session() const { return session_; }
 
   void btnSelectFileClick();
@@ -68,14 +69,14 @@ class TfrmSimpleupload : public QDialog {
 
  private:
   void FormActivate();
+  void StartTransfer();
   void EndTransfer();
 
   ui::AppContext& app_;
   QString chosenFile_;
-  int btnStartTag_ = 0;
   std::vector<std::uint8_t> fileBuffer_;
   std::vector<std::uint8_t> sendBuffer_;
-  std::unique_ptr<WindowTransferHost> host_;
+  TransferFrame frame_;
   TransferSession session_;
 };
 

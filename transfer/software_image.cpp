@@ -31,25 +31,34 @@ std::string ImageVersionOf(const std::vector<std::uint8_t>& image, std::int64_t 
 
 namespace {
 
-// The size of a regular file; -1 for anything else (missing, a folder, a FIFO).
-std::int64_t FileSize(const std::string& path) {
+// The size of a regular file; -1 for anything else (missing, a folder, a FIFO), with the reason in `why`.
+std::int64_t FileSize(const std::string& path, std::string& why) {
   try {
     return static_cast<std::int64_t>(files::RegularFileSize(path));
-  } catch (const files::FileError&) {
+  } catch (const files::FileError& e) {
+    why = e.what();
     return -1;
   }
 }
 
-// Reads up to `size` bytes; the count actually read, -1 when the file cannot be read.
-std::int64_t ReadInto(const std::string& path, std::vector<std::uint8_t>& buffer, std::int64_t size) {
+// Reads up to `size` bytes; the count actually read, -1 when the file cannot be read (the reason in `why`).
+std::int64_t ReadInto(const std::string& path, std::vector<std::uint8_t>& buffer, std::int64_t size,
+                      std::string& why) {
   if (buffer.size() < static_cast<std::size_t>(size)) return -1;
   try {
     const std::vector<std::uint8_t> bytes = files::ReadFileWhole(path, static_cast<std::size_t>(size));
     std::copy(bytes.begin(), bytes.end(), buffer.begin());
+    if (static_cast<std::int64_t>(bytes.size()) < size)
+      why = path + ": only " + std::to_string(bytes.size()) + " of " + std::to_string(size) + " bytes could be read";
     return static_cast<std::int64_t>(bytes.size());
-  } catch (const files::FileError&) {
+  } catch (const files::FileError& e) {
+    why = e.what();
     return -1;
   }
+}
+
+std::string SizeNote(const std::string& path, std::int64_t size, const std::string& expected) {
+  return path + ": " + std::to_string(size) + " bytes; " + expected;
 }
 
 }  // namespace
@@ -59,13 +68,18 @@ PreparedUpload PrepareSoftwareImage(const std::string& path, std::vector<std::ui
   PreparedUpload p;
   fileBuffer.resize(kSendBufferSize);
   sendBuffer.resize(kSendBufferSize);
-  const std::int64_t size = path.empty() ? -1 : FileSize(path);
+  const std::int64_t size = path.empty() ? -1 : FileSize(path, p.detail);
   if (size < 0) {
     p.error = kMsgFileError;
     return p;
   }
   p.imageKind = size > 0 ? ImageKindOf(size) : -1;
-  if (p.imageKind < 0 || ReadInto(path, fileBuffer, size) < size) {
+  if (p.imageKind < 0) {
+    p.error = kMsgFileError;
+    p.detail = SizeNote(path, size, "a software image has 1703936, 1179648 or 2097152");
+    return p;
+  }
+  if (ReadInto(path, fileBuffer, size, p.detail) < size) {
     p.error = kMsgFileError;
     return p;
   }
@@ -85,16 +99,18 @@ PreparedUpload PrepareSoftwareImage(const std::string& path, std::vector<std::ui
 PreparedUpload PrepareChannelData(const std::string& path, std::vector<std::uint8_t>& sendBuffer) {
   PreparedUpload p;
   sendBuffer.resize(kSendBufferSize);
-  const std::int64_t size = path.empty() ? -1 : FileSize(path);
+  const std::int64_t size = path.empty() ? -1 : FileSize(path, p.detail);
   if (size <= 0) {
     p.error = kMsgFileError;
+    if (size == 0) p.detail = SizeNote(path, size, "channel data has 65536");
     return p;
   }
   if (size != kChannelDataSize) {
     p.error = kMsgInvalidUpdateFile;
+    p.detail = SizeNote(path, size, "channel data has 65536");
     return p;
   }
-  if (ReadInto(path, sendBuffer, kChannelDataSize) < kChannelDataSize) {
+  if (ReadInto(path, sendBuffer, kChannelDataSize, p.detail) < kChannelDataSize) {
     p.error = kMsgFileError;
     return p;
   }

@@ -36,7 +36,8 @@ const char* ProgramTokenOf(int kind);
 std::string ImageVersionOf(const std::vector<std::uint8_t>& image, std::int64_t size);
 
 struct PreparedUpload {
-  std::string error;  // the message to show; empty when ready
+  std::string error;   // the message to show; empty when ready
+  std::string detail;  // why, where the program knows (the system's reason, the size found)
   std::uint32_t length = 0;
   std::string programToken;
   std::string imageVersion;  // empty for channel data

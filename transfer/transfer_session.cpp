@@ -1,6 +1,7 @@
 #include "transfer/transfer_session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "common/bytes.h"
@@ -16,7 +17,31 @@ std::string Format(const char* fmt, long long a) {
   return buf;
 }
 
+// A silent receiver is mentioned once it has been silent this long; a packet's normal turn-around is shorter.
+constexpr auto kWaitingShownAfter = std::chrono::seconds(1);
+
+std::string Duration(double seconds) {
+  const long long s = static_cast<long long>(seconds + 0.5);
+  if (s < 60) return std::to_string(s) + " s";
+  if (s < 3600) return std::to_string(s / 60) + " min " + std::to_string(s % 60) + " s";
+  return std::to_string(s / 3600) + " h " + std::to_string(s % 3600 / 60) + " min";
+}
+
 }  // namespace
+
+std::string FormatProgress(const TransferProgress& p) {
+  std::string out;
+  if (p.bytesTotal > 0) {
+    out = std::to_string(p.bytesDone) + " of " + std::to_string(p.bytesTotal) + " bytes";
+    if (p.bytesPerSecond > 0) out += ", " + std::to_string(std::llround(p.bytesPerSecond)) + " bytes/s";
+    if (p.secondsLeft >= 0) out += ", " + Duration(p.secondsLeft) + " left";
+  }
+  if (p.waitingSeconds >= 0) {
+    if (!out.empty()) out += ", ";
+    out += "waiting for the receiver (" + std::to_string(p.waitingSeconds) + " s)";
+  }
+  return out;
+}
 
 long long StrToInt(const std::string& text) {
   if (const auto v = text::ParseDecimal(text)) return *v;
@@ -35,6 +60,33 @@ void TransferSession::Reset() {
   receivingPackets_ = false;
   storeOverflowReported_ = false;
   stats_ = {};
+  progress_ = {};
+  waitingShown_ = false;
+}
+
+void TransferSession::BeginProgress(std::uint64_t total) {
+  progress_ = {};
+  progress_.bytesTotal = total;
+  packetsStart_ = std::chrono::steady_clock::now();
+  ReportProgress(-1);
+}
+
+void TransferSession::Progress(std::uint64_t done) {
+  progress_.bytesDone = std::min(done, progress_.bytesTotal);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - packetsStart_).count();
+  if (seconds > 0 && progress_.bytesDone > 0) {
+    progress_.bytesPerSecond = static_cast<double>(progress_.bytesDone) / seconds;
+    progress_.secondsLeft =
+        static_cast<double>(progress_.bytesTotal - progress_.bytesDone) / progress_.bytesPerSecond;
+  }
+  ReportProgress(-1);
+}
+
+void TransferSession::ReportProgress(int waitingSeconds) {
+  TransferProgress p = progress_;
+  p.waitingSeconds = waitingSeconds;
+  host_.SetProgress(p);
 }
 
 void TransferSession::RequestCancel() {
@@ -115,6 +167,7 @@ void TransferSession::SendNumber(std::uint32_t value) {
 }
 
 bool TransferSession::WaitUnread(std::size_t n, int pollMs, int* gauge) {
+  const auto since = std::chrono::steady_clock::now();
   while (Unread() < n) {
     if (cancelRequested_) return false;
     host_.Wait(pollMs, [&] { return Unread() >= n || cancelRequested_; });
@@ -123,6 +176,15 @@ bool TransferSession::WaitUnread(std::size_t n, int pollMs, int* gauge) {
       host_.SetGauge(*gauge);
       if (*gauge < kFinalGaugeMax) ++*gauge;
     }
+    const auto waited = std::chrono::steady_clock::now() - since;
+    if (Unread() < n && waited >= kWaitingShownAfter) {
+      waitingShown_ = true;
+      ReportProgress(static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(waited).count()));
+    }
+  }
+  if (waitingShown_) {
+    waitingShown_ = false;
+    ReportProgress(-1);
   }
   return !cancelRequested_;
 }
@@ -186,6 +248,7 @@ std::optional<Outcome> TransferSession::SendPackets(std::span<const std::uint8_t
   const std::size_t n = (image.size() + kPacketSize - 1) / kPacketSize;
   std::vector<std::uint8_t> payload(kPacketSize);
   int resends = 0;
+  BeginProgress(image.size());
   for (std::size_t i = 0; i < n;) {
     // The last packet is always full length; what lies after the image is filler.
     std::fill(payload.begin(), payload.end(), kFillerByte);
@@ -205,6 +268,7 @@ std::optional<Outcome> TransferSession::SendPackets(std::span<const std::uint8_t
     if (*answer == FormatPacketNumber(checksum)) {
       ++i;
       resends = 0;
+      Progress(i * kPacketSize);
       continue;
     }
     host_.Log(Format(*answer == kERR ? "Packet %lld TRANSFER ERROR" : "Packet %lld CHECK SUM ERROR",
@@ -301,6 +365,8 @@ Outcome TransferSession::Upload(std::span<const std::uint8_t> image, std::string
 bool TransferSession::ReceivePackets(std::span<std::uint8_t> image, std::uint32_t size) {
   const long long n = (size + kPacketSize - 1) / kPacketSize;
   receivingPackets_ = true;
+  BeginProgress(size);
+  std::uint64_t received = 0;
   for (;;) {
     if (!WaitUnread(kTokenSize, kPacketPollMs)) return false;
     const long long k = StrToInt(Take(kTokenSize));
@@ -316,6 +382,8 @@ bool TransferSession::ReceivePackets(std::span<std::uint8_t> image, std::uint32_
       if (pos >= 0 && pos < static_cast<long long>(image.size())) image[static_cast<std::size_t>(pos)] = b;
     }
     SendToken(FormatPacketNumber(sum % kPacketChecksumModulus));
+    received += kPacketSize;
+    Progress(received);
     if (k >= n) break;
     host_.SetGauge(static_cast<int>(static_cast<double>(k) / static_cast<double>(n) * 100));
   }

@@ -2,6 +2,7 @@
 // talks to its window only through TransferHost and keeps the receive store and the read position.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -74,6 +75,19 @@ inline constexpr const char* kMsgUploadHandlerError = "ERROR : Serial Check";
 inline constexpr const char* kMsgDownloadHandlerError = "Serial  에러가 발생하였습니다. ";  // UTF-8
 inline constexpr const char* kMsgHangup = "hangup";
 
+// How far a transfer has got, as the status line under the gauge shows it.
+struct TransferProgress {
+  std::uint64_t bytesDone = 0;   // image bytes acknowledged (upload) or received (download)
+  std::uint64_t bytesTotal = 0;  // 0 until the packets begin
+  double bytesPerSecond = 0;     // over the packets so far; 0 while not known
+  double secondsLeft = -1;       // < 0 while not known
+  int waitingSeconds = -1;       // >= 0 while a wake-up answer or a reply has been awaited this long
+};
+
+// The status line: "35000 of 65536 bytes, 11250 bytes/s, 3 s left", with ", waiting for the receiver (12 s)"
+// (or that alone before the packets) while the receiver is silent. Empty when there is nothing to say.
+std::string FormatProgress(const TransferProgress& progress);
+
 // What a window provides. All calls happen on the thread that runs the transfer.
 class TransferHost {
  public:
@@ -91,6 +105,8 @@ class TransferHost {
   virtual void Pump() = 0;
   // Ends a Wait early (new data, cancel).
   virtual void Wake() = 0;
+  // Bytes, rate and time left after each packet; the time waited while the receiver is silent.
+  virtual void SetProgress(const TransferProgress&) {}
 };
 
 enum class Outcome { Success, Failure, ProtocolError, Cancelled };
@@ -165,6 +181,10 @@ class TransferSession {
  private:
   void Sleep(int ms);
   bool WaitUnread(std::size_t n, int pollMs, int* gauge = nullptr);
+  // The packets begin (`total` image bytes), and `done` of them have gone through.
+  void BeginProgress(std::uint64_t total);
+  void Progress(std::uint64_t done);
+  void ReportProgress(int waitingSeconds);
   std::uint8_t ByteAt(std::uint32_t position) const;
   std::string Take(std::size_t n);
   void Store(std::uint8_t byte);
@@ -184,6 +204,9 @@ class TransferSession {
   bool storeOverflowReported_ = false;
   int resendLimit_ = -1;
   TransferStats stats_;
+  TransferProgress progress_;
+  std::chrono::steady_clock::time_point packetsStart_;
+  bool waitingShown_ = false;
 };
 
 // Delphi-style StrToInt: optional blanks and sign, decimal digits; otherwise TransferError with

@@ -55,15 +55,20 @@ TEST(TransferCli, UploadsEndWithTheEngineMessagesAndStatus) {
     std::string simSees;
   };
   const Case cases[] = {
-      {{}, 65536, "", 0, {"Waiting B00B", "100%", "bytes/s", "s left", "Success"}, "program 2T** version -"},
+      {{},
+       65536,
+       "",
+       0,
+       {"Waiting B00B", "100%  65536 of 65536 bytes, ", "bytes/s", "s left", "Success"},
+       "program 2T** version -"},
       {{}, 1179648, "", 0, {"2P** version 0ABC", "Success"}, "program 2P** version 0ABC"},
       {{"--bad-image-checksum"}, 65536, "", 1, {"ERROR : Check Sum", "ERROR : Upload Failure"}, "rx ERR "},
       {{"--state", "NOPE"}, 65536, "", 1, {"Invalid Protocolo"}, "tx NOPE"},
       {{"--silent-from", "length"},
        65536,
-       "--timeout 1",
+       "--timeout 2",
        3,
-       {"no answer from the receiver for 1 s"},
+       {"waiting for the receiver (1 s)", "no answer from the receiver for 2 s"},
        "silent"},
       {{"--hangup-at", "packet:1"}, 65536, "", 1, {"hangup"}, "hangup at packet:1"},
       // A packet refused more often than --retries allows ends the upload; as often as allowed does not.
