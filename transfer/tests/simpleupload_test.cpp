@@ -121,7 +121,8 @@ TEST_F(SimpleuploadTest, ChannelDataGoesOutUncompressedInNineteenPackets) {
   EXPECT_TRUE(sim->Has("program 2T** version -"));
   EXPECT_EQ(sim->Count(" ok\n"), 19);
   EXPECT_EQ(ReadFile(saved), db);
-  // Afterwards: gauge back to 0, Start caption, port closed.
+  // Afterwards: gauge back to 0, Start caption, port closed; "Select File" stays off in this mode.
+  EXPECT_FALSE(window->btnSelectFile->isEnabled());
   EXPECT_EQ(window->gaugePercent->value(), 0);
   EXPECT_EQ(window->btnStart->text(), "Start");
   EXPECT_EQ(window->StartTag(), 0);
@@ -135,13 +136,14 @@ TEST_F(SimpleuploadTest, RefusedFilesOpenNoPort) {
     std::size_t lastestSize;  // 0: no ./LastestTP.Dat
     std::size_t chosenSize;   // 0: nothing chosen
     const char* message;
+    const char* detail;  // in the smaller second line
   };
   const Case cases[] = {
-      {0, 0, 0, "ERROR : Select Update File"},
-      {0, 0, 1703937, "File Error"},
-      {0, 0, 65536, "File Error"},
-      {1, 0, 0, "File Error"},
-      {1, 65535, 0, "ERROR : Invalid update file"},
+      {0, 0, 0, "ERROR : Select Update File", ""},
+      {0, 0, 1703937, "File Error", "rom.bin: 1703937 bytes; a software image has 1703936, 1179648 or 2097152"},
+      {0, 0, 65536, "File Error", "rom.bin: 65536 bytes; a software image has"},
+      {1, 0, 0, "File Error", "LastestTP.Dat"},
+      {1, 65535, 0, "ERROR : Invalid update file", "LastestTP.Dat: 65535 bytes; channel data has 65536"},
   };
   StartSim({});
   for (const auto& c : cases) {
@@ -157,6 +159,9 @@ TEST_F(SimpleuploadTest, RefusedFilesOpenNoPort) {
     if (c.mode == 0 && !c.chosenSize) window->btnStart->setEnabled(true);  // reach the check itself
     window->btnStart->click();
     EXPECT_EQ(prompts.Messages(), QStringList{c.message}) << c.message;
+    EXPECT_EQ(prompts.log.back().kind, orvane::ui::MessageKind::Error) << c.message;
+    EXPECT_TRUE(prompts.log.back().detail.contains(c.detail)) << prompts.log.back().detail.toStdString();
+    EXPECT_EQ(prompts.log.back().detail.isEmpty(), *c.detail == 0) << c.message;
     EXPECT_FALSE(window->commSerial.IsOpen());
   }
   QCoreApplication::processEvents();

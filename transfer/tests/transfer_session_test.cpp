@@ -24,10 +24,12 @@ class RecordingHost : public QtTransferHost {
   void Log(const std::string& line) override { log.push_back(line); }
   void SetGauge(int p) override { gauge.push_back(p); }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void SetProgress(const TransferProgress& p) override { progress.push_back(p); }
   bool HasLog(const std::string& line) const { return std::find(log.begin(), log.end(), line) != log.end(); }
   std::vector<std::string> log;
   std::vector<int> gauge;
   std::vector<std::string> messages;
+  std::vector<TransferProgress> progress;
 };
 
 // A session on the real serial component, talking to ird-sim.
@@ -89,6 +91,49 @@ TEST(TransferUpload, ChannelDataGoesInNineteenPacketsAndSucceeds) {
   EXPECT_EQ(rig.host.gauge.back(), 100);
   EXPECT_EQ(ReadFile(saved), image);
   std::remove(saved.c_str());
+
+  // The status figures: one report as the packets begin and one per acknowledged packet, rising to the image.
+  ASSERT_EQ(rig.host.progress.size(), 20u);
+  EXPECT_EQ(rig.host.progress.front().bytesDone, 0u);
+  for (std::size_t i = 1; i < rig.host.progress.size(); ++i) {
+    const TransferProgress& p = rig.host.progress[i];
+    EXPECT_EQ(p.bytesTotal, 65536u);
+    EXPECT_EQ(p.bytesDone, std::min<std::uint64_t>(i * kPacketSize, 65536)) << i;
+    EXPECT_GT(p.bytesPerSecond, 0) << i;
+    EXPECT_GE(p.secondsLeft, 0) << i;
+    EXPECT_EQ(p.waitingSeconds, -1) << i;
+  }
+  EXPECT_EQ(rig.host.progress.back().secondsLeft, 0);
+}
+
+TEST(TransferProgress, TheStatusLine) {
+  struct Case {
+    TransferProgress p;
+    const char* text;
+  };
+  const Case cases[] = {
+      {{}, ""},
+      {{0, 65536, 0, -1, -1}, "0 of 65536 bytes"},
+      {{35000, 65536, 11250.4, 2.7, -1}, "35000 of 65536 bytes, 11250 bytes/s, 3 s left"},
+      {{700000, 2000000, 5400, 240.6, -1}, "700000 of 2000000 bytes, 5400 bytes/s, 4 min 1 s left"},
+      {{0, 0, 0, -1, 12}, "waiting for the receiver (12 s)"},
+      {{7000, 65536, 9000, 6.5, 3}, "7000 of 65536 bytes, 9000 bytes/s, 7 s left, waiting for the receiver (3 s)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatProgress(c.p), c.text);
+}
+
+// A receiver that never answers the wake-up: after a second the host hears how long it has waited.
+TEST(TransferProgress, ASilentReceiverIsReportedAsWaitedFor) {
+  Rig rig({"--silent-from", "ready"});
+  ASSERT_TRUE(rig.opened);
+  QTimer::singleShot(1800, [&] { rig.session.RequestCancel(); });
+  EXPECT_EQ(rig.session.Upload(std::vector<std::uint8_t>(3500, 1), k2PI), Outcome::Cancelled);
+  ASSERT_FALSE(rig.host.progress.empty());
+  for (const TransferProgress& p : rig.host.progress) {
+    EXPECT_EQ(p.bytesTotal, 0u);
+    EXPECT_GE(p.waitingSeconds, 1);
+  }
+  EXPECT_EQ(FormatProgress(rig.host.progress.back()), "waiting for the receiver (1 s)");
 }
 
 TEST(TransferUpload, LastPacketIsFullAndFilledAfterTheImage) {
