@@ -47,6 +47,7 @@ struct Subject {
   orvane::serial::TComm32* comm = nullptr;
   std::vector<QWidget*> locked;  // must be disabled while a transfer runs
   std::function<int()> tag;
+  std::function<void()> showAgain;  // hides and shows the window, ready for Start again
   QString startCaption, cancelCaption, waiting;
 };
 
@@ -78,6 +79,13 @@ Subject SoftwareUpdate(Env& e) {
   s.locked = {w->cbSerialPort, w->btnSelectFile};
   auto* raw = w.get();
   s.tag = [raw] { return raw->StartTag(); };
+  // Each showing asks for "Select File" again before Start; the file chosen stays chosen.
+  s.showAgain = [raw, &e] {
+    raw->hide();
+    raw->show();
+    e.prompts.files.push_back(raw->ChosenFile());
+    raw->btnSelectFile->click();
+  };
   s.startCaption = "Start";
   s.cancelCaption = "Cancel";
   s.waiting = "Waiting B00B";
@@ -99,6 +107,10 @@ Subject PictureUpload(Env& e) {
   s.locked.push_back(w->cbSerialPort);
   auto* raw = w.get();
   s.tag = [raw] { return raw->UploadTag(); };
+  s.showAgain = [raw] {
+    raw->hide();
+    raw->show();
+  };
   s.startCaption = "Start picture upload";
   s.cancelCaption = "Cancel picture upload";
   s.waiting = "Waiting B00B";
@@ -122,6 +134,10 @@ Subject DataAreaDownload(Env& e) {
                                    w->btnSelctFile});
   auto* raw = w.get();
   s.tag = [raw] { return raw->StartTag(); };
+  s.showAgain = [raw] {
+    raw->hide();
+    raw->show();
+  };
   s.startCaption = "Start";
   s.cancelCaption = "Cancel";
   s.waiting = "Waiting BABO";
@@ -159,6 +175,7 @@ class TransferFrameTest : public ::testing::TestWithParam<WindowCase> {
     QDir::setCurrent(previous);
     ::unsetenv("ORVANE_COM1");
     ::unsetenv("ORVANE_COM2");
+    ::unsetenv("ORVANE_COM9");
   }
   // The simulator on COM1, then the window (so that its port list shows the simulator's device).
   void Start(const std::vector<std::string>& simArgs) {
@@ -197,6 +214,23 @@ TEST_P(TransferFrameTest, EachPortShowsTheDeviceItOpens) {
   EXPECT_EQ(subject.ports->currentIndex(), 0);
   for (int i = 1; i < 6; ++i)
     EXPECT_TRUE(subject.ports->itemText(i).startsWith(QString("COM%1 (").arg(i + 1))) << i;
+}
+
+// A port beyond COM6 (here one that the environment names; an adapter is offered the same way) is listed when
+// the window is shown again, and choosing its item opens that port, not the COM number of the item's index.
+TEST_P(TransferFrameTest, AFurtherPortOpensTheDeviceItShows) {
+  Start({});
+  ::setenv("ORVANE_COM9", sim->path().c_str(), 1);
+  ::setenv("ORVANE_COM1", dir.filePath("nothing-here").toLocal8Bit().constData(), 1);
+  subject.showAgain();
+  QCoreApplication::processEvents();
+  const int at = subject.ports->findText(QString::fromStdString("COM9 (" + sim->path() + ")"));
+  ASSERT_GE(at, 6) << subject.ports->itemText(6).toStdString();
+  subject.ports->setCurrentIndex(at);
+  prompts.log.clear();
+  subject.start->click();
+  EXPECT_EQ(prompts.Messages(), (QStringList{subject.waiting, "Success"}));
+  ExpectIdle();
 }
 
 // Clicks queued before the first one's handler returns reach it inside its own event pumping (opening the
