@@ -276,4 +276,15 @@ void ReadFileWhole(const std::string& path, std::string& out, std::size_t cap) {
   ReadInto(path, cap, out);
 }
 
+bool BackUpFile(const std::string& path, const std::string& backup) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    const int e = errno;
+    if (e == ENOENT) return false;  // nothing there (or a dangling link): nothing to keep
+    Fail(path, e, "cannot read");
+  }
+  WriteFileWhole(backup, ReadFileWhole(path));
+  return true;
+}
+
 }  // namespace orvane::files

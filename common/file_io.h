@@ -61,6 +61,11 @@ std::vector<std::uint8_t> ReadFileStart(const std::string& path, std::size_t cou
 // The same into `out`, reusing its storage (text files read again and again).
 void ReadFileWhole(const std::string& path, std::string& out, std::size_t cap = kNoSizeCap);
 
+// Before `path` is replaced: copies what it holds to `backup` through WriteFileWhole. A link is followed, so
+// the backup holds the content of the file the link names. False when there is nothing at `path`; a FileError
+// when it cannot be read (not a regular file) or the backup cannot be written.
+bool BackUpFile(const std::string& path, const std::string& backup);
+
 // The size of a regular file, or a FileError as ReadFileWhole gives it (missing, not a regular file).
 std::uint64_t RegularFileSize(const std::string& path);
 

@@ -1,24 +1,33 @@
 #include "editor/EditSatelliteTransponder.h"
-#include "common/latin1.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QShowEvent>
+#include <QUndoStack>
 #include <algorithm>
 #include <exception>
 
+#include "common/file_io.h"
+#include "common/latin1.h"
 #include "editor/AnalogChannelInfomation.h"
 #include "editor/EditDigitalChannel.h"
 #include "editor/EditSatelliteInfomation.h"
 #include "editor/EditTransponderInfo.h"
 #include "editor/SelectDownSatelliteList.h"
 #include "editor/database_files.h"
+#include "editor/database_find.h"
 #include "editor/editor_core.h"
 #include "editor/list_box.h"
+#include "editor/model_snapshot.h"
+#include "editor/record_adapters.h"
 #include "editor/record_dialog_parts.h"
 #include "satcodx/satcodx_download.h"
 #include "satcodx/satcodx_import.h"
@@ -27,6 +36,7 @@
 
 namespace core = orvane::editor;
 namespace parts = orvane::editor::dialog_parts;
+using orvane::ui::SaveChoice;
 
 namespace {
 
@@ -40,13 +50,21 @@ constexpr int kCaptionTop = kButtonTop + kButtonHeight + kMargin;
 constexpr int kCaptionHeight = 24;
 constexpr int kListTop = kCaptionTop + kCaptionHeight + 2;
 constexpr int kStatusHeight = 24;
-constexpr int kStatusTop = kHeight - kMargin - kStatusHeight;
-constexpr int kListHeight = kStatusTop - kMargin - kListTop;
 constexpr int kSatelliteWidth = 290;
 constexpr int kTransponderWidth = 212;
-constexpr int kChannelWidth = kWidth - 4 * kMargin - kSatelliteWidth - kTransponderWidth;
+// Of the width the window gains when it grows, the satellite list takes 2/5, the transponder list 1/4 and the
+// channel list the rest; the lists take all of the height it gains.
+constexpr int kSatelliteShare = 40;
+constexpr int kTransponderShare = 25;
+// The undo history keeps this many steps.
+constexpr int kUndoSteps = 100;
 
-QString Latin1(const std::string& s) { return orvane::text::FromLatin1(s); }
+const QString kSaveQuestion =
+    QStringLiteral("The channel database has changes that are not saved. Save them first?");
+
+QString Latin1(const std::string& s) {
+  return orvane::text::FromLatin1(s);
+}
 
 QLabel* CaptionPanel(QWidget* parent, const char* name, const char* caption, int left, int width) {
   auto* panel = new QLabel(QString::fromLatin1(caption), parent);
@@ -72,8 +90,17 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
       clipboard_(std::make_unique<DATABASESATELLITEINFO>()),
       downloadBuffer_(std::make_unique<orvane::satcodx::DownloadBuffer>()) {
   setObjectName(QStringLiteral("frmEditSatTP"));
-  setWindowTitle(QStringLiteral("None"));
-  setFixedSize(kWidth, kHeight);
+  caption_ = QStringLiteral("None");
+  setWindowTitle(caption_);
+  // The designed size is the first and the smallest; the lists grow with the window.
+  setMinimumSize(kWidth, kHeight);
+  resize(kWidth, kHeight);
+  setSizeGripEnabled(true);
+
+  undoStack = new QUndoStack(this);
+  undoStack->setObjectName(QStringLiteral("undoStack"));
+  undoStack->setUndoLimit(kUndoSteps);
+  connect(undoStack, &QUndoStack::cleanChanged, this, &TfrmEditSatTP::UpdateCaption);
 
   // Main menu.
   MainMenu1 = new QMenuBar(this);
@@ -90,6 +117,18 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
   Open1 = action(File1, "Open1", "Open", &TfrmEditSatTP::Open1Click);
   Saveas1 = action(File1, "Saveas1", "Save", &TfrmEditSatTP::Saveas1Click);
   Exut1 = action(File1, "Exut1", "Exit", &TfrmEditSatTP::Exut1Click);
+  Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  Saveas1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  Edit3 = MainMenu1->addMenu(QStringLiteral("Edit"));
+  Edit3->setObjectName(QStringLiteral("Edit3"));
+  Undo1 = undoStack->createUndoAction(this, QStringLiteral("Undo"));
+  Undo1->setObjectName(QStringLiteral("Undo1"));
+  Undo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
+  Redo1 = undoStack->createRedoAction(this, QStringLiteral("Redo"));
+  Redo1->setObjectName(QStringLiteral("Redo1"));
+  Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  Edit3->addAction(Undo1);
+  Edit3->addAction(Redo1);
   SatCoDX1 = MainMenu1->addMenu(QStringLiteral("SatCoDX"));
   SatCoDX1->setObjectName(QStringLiteral("SatCoDX1"));
   Bysatcodx1 = action(SatCoDX1, "Bysatcodx1", "Load downloaded data", &TfrmEditSatTP::Bysatcodx1Click);
@@ -98,7 +137,6 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
   // Disabled by design: the buttons reach the same commands.
   SatCoDX1->setEnabled(false);
   SatCoDX1->menuAction()->setEnabled(false);
-  MainMenu1->setGeometry(0, 0, kWidth, MainMenu1->sizeHint().height());
 
   // Buttons.
   auto button = [this](const char* name, const char* caption, int index, void (TfrmEditSatTP::*handler)()) {
@@ -115,28 +153,27 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
 
   // The three lists with their caption panels.
   const QFont fixed = FixedPitchFont();
-  auto list = [this, &fixed](const char* name, int left, int width) {
+  auto list = [this, &fixed](const char* name) {
     auto* l = new OrvaneListBox(this);
     l->setObjectName(QString::fromLatin1(name));
     l->setFont(fixed);
-    l->setGeometry(left, kListTop, width, kListHeight);
     return l;
   };
   const int satLeft = kMargin;
   const int tpLeft = satLeft + kSatelliteWidth + kMargin;
   const int chLeft = tpLeft + kTransponderWidth + kMargin;
   pnSatelliteList = CaptionPanel(this, "pnSatelliteList", "Satellite list", satLeft, kSatelliteWidth);
-  lbSatelliteNameList = list("lbSatelliteNameList", satLeft, kSatelliteWidth);
+  lbSatelliteNameList = list("lbSatelliteNameList");
   pnTransponderList = CaptionPanel(this, "pnTransponderList", "Transponder list", tpLeft, kTransponderWidth);
-  lbTransponderList = list("lbTransponderList", tpLeft, kTransponderWidth);
+  lbTransponderList = list("lbTransponderList");
   pnManualAnalogChannelList =
-      CaptionPanel(this, "pnManualAnalogChannelList", "Manual/Analog channel list", chLeft, kChannelWidth);
-  lbManualAnalogChannelList = list("lbManualAnalogChannelList", chLeft, kChannelWidth);
+      CaptionPanel(this, "pnManualAnalogChannelList", "Manual/Analog channel list", chLeft,
+                   kWidth - 4 * kMargin - kSatelliteWidth - kTransponderWidth);
+  lbManualAnalogChannelList = list("lbManualAnalogChannelList");
 
   pnStatusInfo = new QLabel(this);
   pnStatusInfo->setObjectName(QStringLiteral("pnStatusInfo"));
   pnStatusInfo->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  pnStatusInfo->setGeometry(kMargin, kStatusTop, kWidth - 2 * kMargin, kStatusHeight);
 
   // Pop-up menus.
   pmSatelliteList = new QMenu(this);
@@ -164,6 +201,8 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
   CopyAllTPs1 =
       action(pmTransponderPopupMenu, "CopyAllTPs1", "Copy All TPs", &TfrmEditSatTP::CopyAllTPs1Click);
   PasteTPs1 = action(pmTransponderPopupMenu, "PasteTPs1", "Paste TPs", &TfrmEditSatTP::PasteTPs1Click);
+  SelectDuplicates1 = action(pmTransponderPopupMenu, "SelectDuplicates1", "Select duplicates",
+                             &TfrmEditSatTP::SelectDuplicates1Click);
 
   pmManualAnalogChannel = new QMenu(this);
   pmManualAnalogChannel->setObjectName(QStringLiteral("pmManualAnalogChannel"));
@@ -193,6 +232,18 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
   connect(lbTransponderList, &OrvaneListBox::DragDrop, this, &TfrmEditSatTP::lbTransponderListDragDrop);
   connect(lbManualAnalogChannelList, &OrvaneListBox::DragDrop, this,
           &TfrmEditSatTP::lbManualAnalogChannelListDragDrop);
+  // The keyboard reaches the same commands as the mouse: Delete, and the pop-up menu at the current row.
+  connect(lbSatelliteNameList, &OrvaneListBox::DeleteKey, this, &TfrmEditSatTP::Delete1Click);
+  connect(lbTransponderList, &OrvaneListBox::DeleteKey, this, &TfrmEditSatTP::DeleteTpClick);
+  connect(lbManualAnalogChannelList, &OrvaneListBox::DeleteKey, this, &TfrmEditSatTP::Delete2Click);
+  connect(lbSatelliteNameList, &OrvaneListBox::PopupKey, this,
+          [this](QPoint at) { lbSatelliteNameListMouseDown(Qt::RightButton, at); });
+  connect(lbTransponderList, &OrvaneListBox::PopupKey, this,
+          [this](QPoint at) { lbTransponderListMouseDown(Qt::RightButton, at); });
+  connect(lbManualAnalogChannelList, &OrvaneListBox::PopupKey, this,
+          [this](QPoint at) { lbManualAnalogChannelListMouseDown(Qt::RightButton, at); });
+
+  PlaceComponents(kWidth, kHeight);
 
   // "Update channel data" ends in the software update tool; without it the button would only pretend.
   if (!app_.softwareUpdate) {
@@ -307,6 +358,143 @@ std::vector<bool> TfrmEditSatTP::SelectedRows(const OrvaneListBox* list) const {
   return selected;
 }
 
+// ---- Geometry, caption, keys, closing
+// ------------------------------------------------------------------------
+
+// At the designed size every component sits where it was designed to; a larger window gives the extra width
+// to the three lists and the extra height to all of them.
+void TfrmEditSatTP::PlaceComponents(int width, int height) {
+  MainMenu1->setGeometry(0, 0, width, MainMenu1->sizeHint().height());
+  const int extra = std::max(0, width - kWidth);
+  const int satWidth = kSatelliteWidth + extra * kSatelliteShare / 100;
+  const int tpWidth = kTransponderWidth + extra * kTransponderShare / 100;
+  const int chWidth = width - 4 * kMargin - satWidth - tpWidth;
+  const int satLeft = kMargin;
+  const int tpLeft = satLeft + satWidth + kMargin;
+  const int chLeft = tpLeft + tpWidth + kMargin;
+  const int statusTop = height - kMargin - kStatusHeight;
+  const int listHeight = statusTop - kMargin - kListTop;
+  pnSatelliteList->setGeometry(satLeft, kCaptionTop, satWidth, kCaptionHeight);
+  lbSatelliteNameList->setGeometry(satLeft, kListTop, satWidth, listHeight);
+  pnTransponderList->setGeometry(tpLeft, kCaptionTop, tpWidth, kCaptionHeight);
+  lbTransponderList->setGeometry(tpLeft, kListTop, tpWidth, listHeight);
+  pnManualAnalogChannelList->setGeometry(chLeft, kCaptionTop, chWidth, kCaptionHeight);
+  lbManualAnalogChannelList->setGeometry(chLeft, kListTop, chWidth, listHeight);
+  pnStatusInfo->setGeometry(kMargin, statusTop, width - 2 * kMargin, kStatusHeight);
+}
+
+void TfrmEditSatTP::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  PlaceComponents(event->size().width(), event->size().height());
+}
+
+void TfrmEditSatTP::keyPressEvent(QKeyEvent* event) {
+  // Escape would close the editor as a dialog; its edits would then be gone at the next showing.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TfrmEditSatTP::closeEvent(QCloseEvent* event) {
+  if (!MaySetEditsAside()) {
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+bool TfrmEditSatTP::hasUnsavedEdits() const {
+  return !undoStack->isClean();
+}
+
+void TfrmEditSatTP::SetCaption(const QString& caption) {
+  caption_ = caption;
+  UpdateCaption();
+}
+
+void TfrmEditSatTP::UpdateCaption() {
+  if (holdCaption_) return;
+  const bool modified = hasUnsavedEdits();
+  setWindowTitle(modified ? caption_ + QStringLiteral(" [*]") : caption_);
+  setWindowModified(modified);
+}
+
+bool TfrmEditSatTP::MaySetEditsAside() {
+  if (!hasUnsavedEdits()) return true;
+  switch (app_.prompts().AskSaveDiscardCancel(kSaveQuestion, caption_)) {
+    case SaveChoice::Save:
+      return SaveWithDialog();
+    case SaveChoice::Discard:
+      return true;
+    case SaveChoice::Cancel:
+      break;
+  }
+  return false;
+}
+
+// ---- Undo and redo
+// -------------------------------------------------------------------------------------------
+
+orvane::editor::ShowPlace TfrmEditSatTP::Shower() {
+  return [this](const core::EditorPlace& place) { ShowPlace(place); };
+}
+
+void TfrmEditSatTP::Push(std::unique_ptr<core::ModelCommand> command) {
+  undoStack->push(command.release());
+}
+
+void TfrmEditSatTP::PushLoaded(const std::string& before, const QString& text) {
+  holdCaption_ = true;
+  Push(core::ReplacedModel(db(), before, text, Place(), Shower()));
+  undoStack->setClean();
+  holdCaption_ = false;
+}
+
+std::size_t TfrmEditSatTP::UndoHistoryBytes() const {
+  std::size_t bytes = 0;
+  for (int i = 0; i < undoStack->count(); ++i)
+    if (const auto* c = dynamic_cast<const core::ModelCommand*>(undoStack->command(i)))
+      bytes += c->HeldBytes();
+  return bytes;
+}
+
+void TfrmEditSatTP::ShowPlace(const core::EditorPlace& place) {
+  ShowSatelliteRows(core::SatelliteRowSlots(db()));
+  const auto it = std::find(satelliteSlots_.begin(), satelliteSlots_.end(), place.satellite);
+  int slot = satelliteSlots_.empty() ? 0 : satelliteSlots_.front();
+  if (it != satelliteSlots_.end()) {
+    slot = *it;
+    lbSatelliteNameList->setCurrentRow(static_cast<int>(it - satelliteSlots_.begin()));
+  }
+  RefillTransponderList(slot);
+  const int rows = lbTransponderList->count();
+  if (rows > 0 && place.transponder > 0) {
+    const int row = std::min(place.transponder, rows - 1);
+    lbTransponderList->setCurrentRow(row);
+    RefillChannelList(slot, row);
+  }
+  UpdateStatusLine();
+}
+
+// A step on the current satellite's transponders: worked on a copy, kept when it changed something.
+void TfrmEditSatTP::ChangeSatellite(const QString& text,
+                                    const std::function<void(DATABASESATELLITEINFO&)>& change) {
+  auto after = std::make_unique<DATABASESATELLITEINFO>(satellite());
+  change(*after);
+  if (*after == satellite()) return;
+  Push(core::SetSatellite(satellite(), std::move(after), text, Place(), Shower()));
+}
+
+void TfrmEditSatTP::ChangeTransponder(const QString& text,
+                                      const std::function<void(DATABASETRANSPONDERINFO&)>& change) {
+  DATABASETRANSPONDERINFO after = transponder();
+  change(after);
+  if (after == transponder()) return;
+  Push(core::SetTransponder(transponder(), std::move(after), text, Place(), Shower()));
+}
+
 // ---- Activation, import, download
 // --------------------------------------------------------------------------
 
@@ -316,12 +504,14 @@ void TfrmEditSatTP::showEvent(QShowEvent* event) {
 }
 
 void TfrmEditSatTP::FormActivate() {
+  // Showing the editor loads the downloaded data again; unsaved edits are not dropped without asking.
+  if (!MaySetEditsAside()) return;
   *clipboard_ = DATABASESATELLITEINFO{};
   lbSatelliteNameList->clear();
   lbTransponderList->clear();
   lbManualAnalogChannelList->clear();
   satelliteSlots_.clear();
-  Bysatcodx1Click();
+  RunImport();
 }
 
 void TfrmEditSatTP::Button1Click() {
@@ -345,17 +535,28 @@ static void WarnRefusedNames(orvane::ui::Prompts& prompts, const std::vector<std
 }
 
 void TfrmEditSatTP::Bysatcodx1Click() {
+  if (!MaySetEditsAside()) return;
+  RunImport();
+}
+
+// The import replaces the model, also when it fails part-way (the lists then show what it left): either way
+// it is one step that undo takes back, and the model then matches what is on disk.
+void TfrmEditSatTP::RunImport() {
+  const std::string before = core::SnapshotModel(db());
   orvane::satcodx::ImportReport report;
   try {
     report = orvane::satcodx::ImportSatcodx(db(), ".");
   } catch (const std::exception& e) {
+    PushLoaded(before, QStringLiteral("Load downloaded data"));
     ShowAfterImport();
+    UpdateCaption();
     app_.prompts().Error(QString::fromLocal8Bit(e.what()));
     return;
   }
+  PushLoaded(before, QStringLiteral("Load downloaded data"));
   ShowAfterImport();
   WarnRefusedNames(app_.prompts(), report.refusedNames);
-  setWindowTitle(QString::fromLatin1(orvane::satcodx::kImportCaption));
+  SetCaption(QString::fromLatin1(orvane::satcodx::kImportCaption));
   UpdateStatusLine();
 }
 
@@ -367,22 +568,29 @@ void TfrmEditSatTP::Button2Click() {
 void TfrmEditSatTP::DownloadandLoad1Click() {
   std::vector<bool> marked;
   if (auto* w = selectionWindow()) marked = w->MarkedRows();
+  // Nothing marked: nothing is fetched or imported, so nothing would be lost either.
+  if (std::find(marked.begin(), marked.end(), true) == marked.end()) return;
+  if (!MaySetEditsAside()) return;
   orvane::satcodx::DownloadHooks hooks;
-  hooks.setCaption = [this](const std::string& caption) { setWindowTitle(Latin1(caption)); };
+  hooks.setCaption = [this](const std::string& caption) { SetCaption(Latin1(caption)); };
   hooks.processEvents = [] { QApplication::processEvents(); };
+  const std::string before = core::SnapshotModel(db());
   orvane::satcodx::DownloadReport report;
   try {
     report = orvane::satcodx::DownloadAndLoad(db(), marked, *downloadBuffer_, &OpenUrl, hooks, ".");
   } catch (const std::exception& e) {
     // The import at the end may have failed part-way: show what the model holds.
+    PushLoaded(before, QStringLiteral("Internet download"));
     ShowAfterImport();
+    UpdateCaption();
     app_.prompts().Error(QString::fromLocal8Bit(e.what()));
     return;
   }
   if (report.marked == 0) return;  // nothing marked: nothing fetched, imported or captioned
+  PushLoaded(before, QStringLiteral("Internet download"));
   ShowAfterImport();
   WarnRefusedNames(app_.prompts(), report.import.refusedNames);
-  setWindowTitle(QString::fromLatin1(orvane::satcodx::kImportCaption));
+  SetCaption(QString::fromLatin1(orvane::satcodx::kImportCaption));
   UpdateStatusLine();
 }
 
@@ -390,6 +598,7 @@ void TfrmEditSatTP::DownloadandLoad1Click() {
 // --------------------------------------------------------------------------------------------
 
 void TfrmEditSatTP::Open1Click() {
+  if (!MaySetEditsAside()) return;
   orvane::ui::FileDialogRequest request;
   request.filter = QStringLiteral("*.tpd|*.tpd");
   request.fileName = QStringLiteral("sattpdat.tpd");
@@ -397,18 +606,32 @@ void TfrmEditSatTP::Open1Click() {
   const auto path = app_.prompts().ChooseOpenFile(request);
   if (!path) return;
   auto& p = app_.program();
+  const std::string before = core::SnapshotModel(db());
   core::OpenDatabaseFile(path->toLocal8Bit().toStdString(), p.database, p.satelliteImage,
                          p.satelliteNameTable, p.channelTable);
+  PushLoaded(before, QStringLiteral("Open"));
   RefillSatelliteList();
   if (lbTransponderList->count() > 0) lbTransponderList->setCurrentRow(0);
-  setWindowTitle(*path);
+  SetCaption(*path);
 }
 
 // Converts and saves; a failed save is reported and returns false. Losses are reported when asked, so that
-// the second file of a Save does not repeat them.
-bool TfrmEditSatTP::SaveTo(const QString& path, bool reportLosses) {
+// the second file of a Save does not repeat them. `keepPrevious`: a file already there is first copied to
+// NAME.bak, and nothing is written when that copy cannot be made.
+bool TfrmEditSatTP::SaveTo(const QString& path, bool reportLosses, bool keepPrevious) {
   auto& p = app_.program();
   const std::string file = path.toLocal8Bit().toStdString();
+  if (keepPrevious) {
+    const std::string backup = file + ".bak";
+    try {
+      orvane::files::BackUpFile(file, backup);
+    } catch (const orvane::files::FileError& e) {
+      app_.prompts().Error(QString::fromLocal8Bit(("Could not keep the previous " + file + " as " + backup +
+                                                   ": " + e.reason() + ". Nothing was written.")
+                                                      .c_str()));
+      return false;
+    }
+  }
   const core::SaveOutcome outcome =
       core::SaveDatabaseFile(file, p.database, core::NamedSatelliteSlots(satelliteSlots_), p.satelliteImage,
                              p.satelliteNameTable, p.channelTable);
@@ -423,7 +646,7 @@ bool TfrmEditSatTP::SaveTo(const QString& path, bool reportLosses) {
   return true;
 }
 
-void TfrmEditSatTP::Saveas1Click() {
+bool TfrmEditSatTP::SaveWithDialog() {
   SaveDialog1FileName = QString::fromLatin1(core::kDefaultDatabasePath);
   orvane::ui::FileDialogRequest request;
   request.filter = QStringLiteral("*.tpd|*.tpd");
@@ -431,16 +654,22 @@ void TfrmEditSatTP::Saveas1Click() {
   request.initialDir = QStringLiteral(".");
   request.fileName = SaveDialog1FileName;
   const auto path = app_.prompts().ChooseSaveFile(request);
-  if (!path) return;
+  if (!path) return false;
   SaveDialog1FileName = *path;
-  if (!SaveTo(*path, true)) return;
-  setWindowTitle(*path);
+  if (!SaveTo(*path, true, true)) return false;
+  undoStack->setClean();
+  SetCaption(*path);
   SaveTo(QString::fromLatin1(core::kLatestDatabasePath), false);
+  return true;
+}
+
+void TfrmEditSatTP::Saveas1Click() {
+  SaveWithDialog();
 }
 
 void TfrmEditSatTP::Button3Click() {
   if (!SaveTo(QString::fromLatin1(core::kLatestDatabasePath), true)) return;  // never send a stale file
-  setWindowTitle(SaveDialog1FileName);
+  SetCaption(SaveDialog1FileName);
   if (auto& launch = app_.softwareUpdate) launch(1);
 }
 
@@ -454,6 +683,7 @@ void TfrmEditSatTP::Exut1Click() {
 void TfrmEditSatTP::OpenPopup(OrvaneListBox* list, QMenu* menu, QPoint globalPosition, bool evenWhenEmpty) {
   if (list->count() == 0 && !evenWhenEmpty) return;
   if (list->count() > 0 && list->selectedItems().isEmpty()) list->setCurrentRow(0);
+  lastPopup_ = menu;
   if (showPopupMenus) menu->popup(globalPosition);
 }
 
@@ -495,21 +725,30 @@ void TfrmEditSatTP::StartMove(OrvaneListBox* list, DragMode mode) {
 void TfrmEditSatTP::lbSatelliteNameListDragDrop(int row) {
   dragMode_ = kDragNone;
   if (row < 0 || row >= lbSatelliteNameList->count()) return;
-  core::DropSatellites(db(), satelliteSlots_, SelectedRows(lbSatelliteNameList), row);
+  const auto selected = SelectedRows(lbSatelliteNameList);
+  if (selected.size() != satelliteSlots_.size()) return;
+  auto order = core::DropOrder(selected, row);
+  if (!order.empty() && !core::IsIdentityOrder(order))
+    Push(core::ReorderSatellites(db(), satelliteSlots_, std::move(order), QStringLiteral("Move satellites"),
+                                 Place(), Shower()));
   RefillSatelliteList();
 }
 
 void TfrmEditSatTP::lbTransponderListDragDrop(int row) {
   dragMode_ = kDragNone;
   if (row < 0 || row >= lbTransponderList->count()) return;
-  core::DropTransponders(satellite(), SelectedRows(lbTransponderList), row);
+  const auto selected = SelectedRows(lbTransponderList);
+  ChangeSatellite(QStringLiteral("Move transponders"),
+                  [&](DATABASESATELLITEINFO& sat) { core::DropTransponders(sat, selected, row); });
   RefillTransponderList(currentSatellite_);
 }
 
 void TfrmEditSatTP::lbManualAnalogChannelListDragDrop(int row) {
   dragMode_ = kDragNone;
   if (row < 0 || row >= lbManualAnalogChannelList->count()) return;
-  core::DropChannels(transponder(), SelectedRows(lbManualAnalogChannelList), row);
+  const auto selected = SelectedRows(lbManualAnalogChannelList);
+  ChangeTransponder(QStringLiteral("Move channels"),
+                    [&](DATABASETRANSPONDERINFO& tp) { core::DropChannels(tp, selected, row); });
   RefillChannelList(currentSatellite_, currentTransponder_);
 }
 
@@ -521,15 +760,14 @@ void TfrmEditSatTP::Edit1Click() {
   auto* dialog = satelliteDialog();
   if (!dialog || row < 0 || row >= static_cast<int>(satelliteSlots_.size())) return;
   const int slot = satelliteSlots_[static_cast<std::size_t>(row)];
-  auto& sat = db().satellites[static_cast<std::size_t>(slot)];
-  dialog->SetSatelliteName(sat.name);
-  dialog->SetDiseqcCode(sat.diseqc);
-  dialog->SetEastDegree(sat.eastPosition);
+  const auto& sat = db().satellites[static_cast<std::size_t>(slot)];
+  core::Fill(*dialog, sat);
   app_.ShowModal(*dialog);
   if (dialog->EditResult != 0) return;
-  sat.name = core::StoredSatelliteName(dialog->GetSatelliteName());
-  sat.diseqc = dialog->GetDiseqcCode();
-  sat.eastPosition = dialog->GetEastDegree();
+  core::SatelliteHeader after = core::Read(*dialog);
+  if (after.name != sat.name || after.diseqc != sat.diseqc || after.eastPosition != sat.eastPosition)
+    Push(core::SetSatelliteHeader(db(), slot, std::move(after), QStringLiteral("Edit satellite"),
+                                  {slot, currentTransponder_}, Shower()));
   lbSatelliteNameList->item(row)->setText(Latin1(core::SatelliteRow(slot, sat)));
 }
 
@@ -547,17 +785,20 @@ void TfrmEditSatTP::Add3Click() {
     if (!shown && !SatelliteSlotUsed(db().satellites[static_cast<std::size_t>(s)])) slot = s;
   }
   if (slot < 0) return;
-  auto& sat = db().satellites[static_cast<std::size_t>(slot)];
-  sat.name = core::StoredSatelliteName(dialog->GetSatelliteName());
-  sat.diseqc = dialog->GetDiseqcCode();
-  sat.eastPosition = dialog->GetEastDegree();
+  Push(core::SetSatelliteHeader(db(), slot, core::Read(*dialog), QStringLiteral("Add satellite"), Place(),
+                                Shower()));
   satelliteSlots_.push_back(slot);
-  lbSatelliteNameList->addItem(Latin1(core::SatelliteRow(slot, sat)));
+  lbSatelliteNameList->addItem(
+      Latin1(core::SatelliteRow(slot, db().satellites[static_cast<std::size_t>(slot)])));
 }
 
 void TfrmEditSatTP::Delete1Click() {
   if (lbSatelliteNameList->count() == 0) return;
-  core::DeleteSatellites(db(), satelliteSlots_, SelectedRows(lbSatelliteNameList));
+  const auto selected = SelectedRows(lbSatelliteNameList);
+  if (selected.size() != satelliteSlots_.size()) return;
+  if (std::find(selected.begin(), selected.end(), true) != selected.end())
+    Push(core::DeleteSatelliteRows(db(), satelliteSlots_, selected, QStringLiteral("Delete satellites"),
+                                   Place(), Shower()));
   RefillSatelliteList();
 }
 
@@ -566,19 +807,21 @@ void TfrmEditSatTP::Move2Click() {
   StartMove(lbSatelliteNameList, kDragSatellites);
 }
 
-template <class Sort>
-void TfrmEditSatTP::SortSatellites(Sort sort) {
+template <class Order>
+void TfrmEditSatTP::SortSatellites(Order order, const QString& text) {
   if (lbSatelliteNameList->count() == 0) return;
   WaitCursor wait(lbSatelliteNameList);
-  sort(db(), satelliteSlots_);
+  auto rows = order(db(), satelliteSlots_);
+  if (!core::IsIdentityOrder(rows))
+    Push(core::ReorderSatellites(db(), satelliteSlots_, std::move(rows), text, Place(), Shower()));
   RefillSatelliteList();
 }
 
 void TfrmEditSatTP::Sortbyname1Click() {
-  SortSatellites(core::SortSatellitesByName);
+  SortSatellites(core::SatelliteNameOrder, QStringLiteral("Sort by name"));
 }
 void TfrmEditSatTP::Sortbydegree2Click() {
-  SortSatellites(core::SortSatellitesByDegree);
+  SortSatellites(core::SatelliteDegreeOrder, QStringLiteral("Sort by degree"));
 }
 
 // ---- Transponders
@@ -588,16 +831,14 @@ void TfrmEditSatTP::pmEditTransponderClick() {
   auto* dialog = transponderDialog();
   if (!dialog || lbTransponderList->count() == 0 || currentTransponder_ >= lbTransponderList->count()) return;
   auto& tp = transponder();
-  dialog->SetFrequency(tp.frequency);
-  dialog->SetSymbolRate(tp.symbolRate);
-  dialog->SetPolarity(tp.polarity);
-  dialog->SetFEC(tp.fec);
+  core::Fill(*dialog, tp);
   app_.ShowModal(*dialog);
   if (dialog->EditResult != 0) return;
-  tp.frequency = dialog->GetFrequency();
-  tp.symbolRate = dialog->GetSymbolRate();
-  tp.polarity = core::StoredIndex(dialog->GetPolarity(), tp.polarity);
-  tp.fec = core::StoredIndex(dialog->GetFEC(), tp.fec);
+  const core::TransponderFields before = core::FieldsOf(tp);
+  const core::TransponderFields after = core::Read(*dialog, before);
+  if (after.frequency != before.frequency || after.symbolRate != before.symbolRate ||
+      after.polarity != before.polarity || after.fec != before.fec)
+    Push(core::SetTransponderFields(tp, after, QStringLiteral("Edit transponder"), Place(), Shower()));
   lbTransponderList->item(currentTransponder_)
       ->setText(Latin1(core::TransponderRow(currentTransponder_, tp)));
   // A changed symbol rate can turn the transponder analog or digital: its channels then read the other way.
@@ -612,17 +853,17 @@ void TfrmEditSatTP::Add2Click() {
   app_.ShowModal(*dialog);
   if (dialog->EditResult != 0) return;
   auto& tp = satellite().transponders[static_cast<std::size_t>(n)];
-  tp.frequency = dialog->GetFrequency();
-  tp.symbolRate = dialog->GetSymbolRate();
-  tp.polarity = core::StoredIndex(dialog->GetPolarity(), 0);
-  tp.fec = core::StoredIndex(dialog->GetFEC(), 0);
+  Push(core::SetTransponderFields(tp, core::Read(*dialog, core::TransponderFields{}),
+                                  QStringLiteral("Add transponder"), Place(), Shower()));
   lbTransponderList->addItem(Latin1(core::TransponderRow(n, tp)));
   UpdateStatusLine();
 }
 
 void TfrmEditSatTP::DeleteTpClick() {
   if (lbTransponderList->count() == 0) return;
-  core::DeleteTransponders(satellite(), SelectedRows(lbTransponderList));
+  const auto selected = SelectedRows(lbTransponderList);
+  ChangeSatellite(QStringLiteral("Delete transponders"),
+                  [&](DATABASESATELLITEINFO& sat) { core::DeleteTransponders(sat, selected); });
   RefillTransponderList(currentSatellite_);
 }
 
@@ -632,24 +873,25 @@ void TfrmEditSatTP::Move1Click() {
 }
 
 template <class Sort>
-void TfrmEditSatTP::SortTransponders(Sort sort) {
+void TfrmEditSatTP::SortTransponders(Sort sort, const QString& text) {
   if (lbTransponderList->count() == 0) return;
   WaitCursor wait(lbTransponderList);
-  sort(satellite(), lbTransponderList->count());
+  const int rows = lbTransponderList->count();
+  ChangeSatellite(text, [&](DATABASESATELLITEINFO& sat) { sort(sat, rows); });
   RefillTransponderList(currentSatellite_);
 }
 
 void TfrmEditSatTP::Sortbyfrequency1Click() {
-  SortTransponders(core::SortTranspondersByFrequency);
+  SortTransponders(core::SortTranspondersByFrequency, QStringLiteral("Sort by frequency"));
 }
 void TfrmEditSatTP::SorybyKUC1Click() {
-  SortTransponders(core::SortTranspondersKuToC);
+  SortTransponders(core::SortTranspondersKuToC, QStringLiteral("Sory by KU->C"));
 }
 void TfrmEditSatTP::SortbyAD1Click() {
-  SortTransponders(core::SortTranspondersAnalogFirst);
+  SortTransponders(core::SortTranspondersAnalogFirst, QStringLiteral("Sort by AD"));
 }
 void TfrmEditSatTP::SortbyDA1Click() {
-  SortTransponders(core::SortTranspondersDigitalFirst);
+  SortTransponders(core::SortTranspondersDigitalFirst, QStringLiteral("Sort by DA"));
 }
 
 void TfrmEditSatTP::CopyAllTPs1Click() {
@@ -658,11 +900,25 @@ void TfrmEditSatTP::CopyAllTPs1Click() {
 
 void TfrmEditSatTP::PasteTPs1Click() {
   const int from = lbTransponderList->count();
-  const int pasted = core::PasteTransponders(satellite(), from, *clipboard_);
+  int pasted = 0;
+  ChangeSatellite(QStringLiteral("Paste TPs"), [&](DATABASESATELLITEINFO& sat) {
+    pasted = core::PasteTransponders(sat, from, *clipboard_);
+  });
   for (int t = from; t < from + pasted; ++t)
     lbTransponderList->addItem(
         Latin1(core::TransponderRow(t, satellite().transponders[static_cast<std::size_t>(t)])));
   if (pasted > 0) UpdateStatusLine();
+}
+
+// Selects the rows that repeat an earlier kept row, ready for Delete; the current row stays the current one.
+void TfrmEditSatTP::SelectDuplicates1Click() {
+  if (lbTransponderList->count() == 0) return;
+  const std::vector<int> rows = core::DuplicateTransponderRows(satellite());
+  lbTransponderList->clearSelection();
+  for (int r : rows)
+    if (r >= 0 && r < lbTransponderList->count()) lbTransponderList->item(r)->setSelected(true);
+  if (rows.empty())
+    app_.prompts().Message(QStringLiteral("No transponder of this satellite repeats another one."));
 }
 
 // ---- Channels
@@ -673,33 +929,24 @@ void TfrmEditSatTP::Edit2Click() {
   if (row < 0 || row >= lbManualAnalogChannelList->count()) return;
   auto& ch = transponder().channels[static_cast<std::size_t>(row)];
   const bool analog = transponder().analog();
+  DATABASECHANNELINFO after;
   if (analog) {
     auto* dialog = analogDialog();
     if (!dialog) return;
-    dialog->SetLeftAudioFrequency(ch.videoPid);
-    dialog->SetRightAudioFrequency(ch.audioPid);
-    dialog->SetVideoPolarity(ch.pcrPid);
-    dialog->SetChannelName(ch.name);
+    core::Fill(*dialog, ch);
     app_.ShowModal(*dialog);
     if (dialog->EditResult != 0) return;
-    ch.videoPid = dialog->GetLeftAudioFrequency();
-    ch.audioPid = dialog->GetRightAudioFrequency();
-    ch.pcrPid = core::StoredIndex(dialog->GetVideoPolarity(), ch.pcrPid);
-    ch.name = core::StoredChannelName(dialog->GetChannelName());
+    after = core::Read(*dialog, ch);
   } else {
     auto* dialog = digitalDialog();
     if (!dialog) return;
-    dialog->SetVideoPID(ch.videoPid);
-    dialog->SetAudioPID(ch.audioPid);
-    dialog->SetPCRPID(ch.pcrPid);
-    dialog->SetChannelName(ch.name);
+    core::Fill(*dialog, ch);
     app_.ShowModal(*dialog);
     if (dialog->EditResult != 0) return;
-    ch.videoPid = dialog->GetVideoPID();
-    ch.audioPid = dialog->GetAudioPID();
-    ch.pcrPid = dialog->GetPCRPID();
-    ch.name = core::StoredChannelName(dialog->GetChannelName());
+    after = core::Read(*dialog, ch);
   }
+  if (after != ch)
+    Push(core::SetChannel(ch, std::move(after), QStringLiteral("Edit channel"), Place(), Shower()));
   lbManualAnalogChannelList->item(row)->setText(Latin1(core::ChannelRow(ch, analog)));
 }
 
@@ -712,27 +959,23 @@ void TfrmEditSatTP::Add1Click() {
   if (m >= kChannelSlots) return;
   auto& ch = transponder().channels[static_cast<std::size_t>(m)];
   const bool analog = transponder().analog();
+  DATABASECHANNELINFO after;
   if (analog) {
     auto* dialog = analogDialog();
     if (!dialog) return;
     dialog->Clear();
     app_.ShowModal(*dialog);
     if (dialog->EditResult != 0) return;
-    ch.videoPid = dialog->GetLeftAudioFrequency();
-    ch.audioPid = dialog->GetRightAudioFrequency();
-    ch.pcrPid = core::StoredIndex(dialog->GetVideoPolarity(), 0);
-    ch.name = core::StoredChannelName(dialog->GetChannelName());
+    after = core::Read(*dialog, DATABASECHANNELINFO{});
   } else {
     auto* dialog = digitalDialog();
     if (!dialog) return;
     dialog->Clear();
     app_.ShowModal(*dialog);
     if (dialog->EditResult != 0) return;
-    ch.videoPid = dialog->GetVideoPID();
-    ch.audioPid = dialog->GetAudioPID();
-    ch.pcrPid = dialog->GetPCRPID();
-    ch.name = core::StoredChannelName(dialog->GetChannelName());
+    after = core::Read(*dialog, DATABASECHANNELINFO{});
   }
+  Push(core::SetChannel(ch, std::move(after), QStringLiteral("Add channel"), Place(), Shower()));
   lbManualAnalogChannelList->addItem(Latin1(core::ChannelRow(ch, analog)));
   UpdateStatusLine();
 }
@@ -740,7 +983,9 @@ void TfrmEditSatTP::Add1Click() {
 void TfrmEditSatTP::Delete2Click() {
   // On an empty list there is nothing selected to delete; clearing the slots would wipe unlisted channels.
   if (lbManualAnalogChannelList->count() == 0) return;
-  core::DeleteChannels(transponder(), SelectedRows(lbManualAnalogChannelList));
+  const auto selected = SelectedRows(lbManualAnalogChannelList);
+  ChangeTransponder(QStringLiteral("Delete channels"),
+                    [&](DATABASETRANSPONDERINFO& tp) { core::DeleteChannels(tp, selected); });
   RefillChannelList(currentSatellite_, currentTransponder_);
   UpdateStatusLine();
 }

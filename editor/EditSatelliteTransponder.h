@@ -6,16 +6,20 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "channeldb/records.h"
+#include "editor/editor_commands.h"
 
 class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QUndoStack;
 class OrvaneListBox;
 class TfrmEditSatelliteInfomation;
 class TfrmEditTransponderInfo;
@@ -50,6 +54,7 @@ class TfrmEditSatTP : public QDialog {
   void Open1Click();
   void Saveas1Click();
   void Exut1Click();
+  void SelectDuplicates1Click();
 
   void lbSatelliteNameListMouseDown(Qt::MouseButton button, QPoint globalPosition);
   void lbSatelliteNameListKeyUp();
@@ -93,6 +98,13 @@ class TfrmEditSatTP : public QDialog {
   const DATABASESATELLITEINFO& transponderClipboard() const { return *clipboard_; }
   // Whether a menu or pop-up opens its menus for real; tests turn it off and call the handlers.
   bool showPopupMenus = true;
+  // The pop-up menu the last right click or pop-up key asked for (also when showPopupMenus is off).
+  QMenu* lastPopupMenu() const { return lastPopup_; }
+  // The caption without the modified mark, and whether edits are unsaved.
+  QString caption() const { return caption_; }
+  bool hasUnsavedEdits() const;
+  // Sizes of what the undo history keeps, in bytes.
+  std::size_t UndoHistoryBytes() const;
 
   // Refilling the lists from the model: all satellites (then the transponders of the first row), the
   // transponders of one satellite (then the channels of its transponder 0), the channels of one transponder.
@@ -100,6 +112,8 @@ class TfrmEditSatTP : public QDialog {
   void RefillTransponderList(int satelliteSlot);
   void RefillChannelList(int satelliteSlot, int transponderSlot);
   void UpdateStatusLine();
+  // Shows the model with `place` current as far as it still exists (after an undo or a redo).
+  void ShowPlace(const orvane::editor::EditorPlace& place);
 
   // ---- Components ----
   QMenuBar* MainMenu1;
@@ -107,6 +121,10 @@ class TfrmEditSatTP : public QDialog {
   QAction* Open1;
   QAction* Saveas1;
   QAction* Exut1;
+  QMenu* Edit3;
+  QAction* Undo1;
+  QAction* Redo1;
+  QUndoStack* undoStack;
   QMenu* SatCoDX1;
   QAction* Bysatcodx1;
   QAction* DownloadandLoad1;
@@ -138,6 +156,7 @@ class TfrmEditSatTP : public QDialog {
   QAction* SortbyDA1;
   QAction* CopyAllTPs1;
   QAction* PasteTPs1;
+  QAction* SelectDuplicates1;
   QMenu* pmManualAnalogChannel;
   QAction* Edit2;
   QAction* Add1;
@@ -149,6 +168,9 @@ class TfrmEditSatTP : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   orvane::ui::AppContext& app_;
@@ -160,14 +182,32 @@ class TfrmEditSatTP : public QDialog {
   void MakeSatelliteCurrent();
   void MakeTransponderCurrent();
   void ShowAfterImport();
+  void RunImport();
+  void PlaceComponents(int width, int height);
+  // Caption handling: the caption as the commands set it, with the modified mark added while edits are
+  // unsaved.
+  void SetCaption(const QString& caption);
+  void UpdateCaption();
+  // Asks whether to save unsaved edits before they are replaced; false when the user cancels (or the save
+  // was cancelled or failed). True at once when nothing is unsaved.
+  bool MaySetEditsAside();
+  // Save through the save dialog; true when the chosen file was written.
+  bool SaveWithDialog();
+  orvane::editor::EditorPlace Place() const { return {currentSatellite_, currentTransponder_}; }
+  orvane::editor::ShowPlace Shower();
+  void Push(std::unique_ptr<orvane::editor::ModelCommand> command);
+  // A step that replaced the whole model: pushed as done and marked as matching what was loaded.
+  void PushLoaded(const std::string& before, const QString& text);
+  void ChangeSatellite(const QString& text, const std::function<void(DATABASESATELLITEINFO&)>& change);
+  void ChangeTransponder(const QString& text, const std::function<void(DATABASETRANSPONDERINFO&)>& change);
   std::vector<bool> SelectedRows(const OrvaneListBox* list) const;
   void OpenPopup(OrvaneListBox* list, QMenu* menu, QPoint globalPosition, bool evenWhenEmpty);
   void StartMove(OrvaneListBox* list, DragMode mode);
-  bool SaveTo(const QString& path, bool reportLosses);
+  bool SaveTo(const QString& path, bool reportLosses, bool keepPrevious = false);
+  template <class Order>
+  void SortSatellites(Order order, const QString& text);
   template <class Sort>
-  void SortSatellites(Sort sort);
-  template <class Sort>
-  void SortTransponders(Sort sort);
+  void SortTransponders(Sort sort, const QString& text);
 
   TfrmEditSatelliteInfomation* satelliteDialog() const;
   TfrmEditTransponderInfo* transponderDialog() const;
@@ -182,4 +222,7 @@ class TfrmEditSatTP : public QDialog {
   std::vector<int> satelliteSlots_;  // row -> slot
   std::unique_ptr<DATABASESATELLITEINFO> clipboard_;
   std::unique_ptr<orvane::satcodx::DownloadBuffer> downloadBuffer_;
+  QMenu* lastPopup_ = nullptr;
+  QString caption_;
+  bool holdCaption_ = false;  // while a load pushes its step, so the caption changes once
 };

@@ -1,11 +1,12 @@
 #include "editor/editor_core.h"
-#include "common/decimal.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+#include "common/decimal.h"
 
 namespace orvane::editor {
 
@@ -243,16 +244,39 @@ void DeleteSatellites(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlo
     db.satellites[static_cast<std::size_t>(s)] = DATABASESATELLITEINFO{};
 }
 
-void SortSatellitesByName(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots) {
+std::vector<int> SatelliteNameOrder(const DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots) {
   std::vector<std::string> key;
   for (int s : rowSlots) key.push_back(db.satellites.at(static_cast<std::size_t>(s)).name);
-  ApplyOrder(SatelliteRows(db, rowSlots), ExchangeSortOrder(std::move(key)));
+  return ExchangeSortOrder(std::move(key));
+}
+
+std::vector<int> SatelliteDegreeOrder(const DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots) {
+  std::vector<std::uint32_t> key;
+  for (int s : rowSlots) key.push_back(db.satellites.at(static_cast<std::size_t>(s)).eastPosition);
+  return ExchangeSortOrder(std::move(key));
+}
+
+void SortSatellitesByName(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots) {
+  ApplyOrder(SatelliteRows(db, rowSlots), SatelliteNameOrder(db, rowSlots));
 }
 
 void SortSatellitesByDegree(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots) {
-  std::vector<std::uint32_t> key;
-  for (int s : rowSlots) key.push_back(db.satellites.at(static_cast<std::size_t>(s)).eastPosition);
-  ApplyOrder(SatelliteRows(db, rowSlots), ExchangeSortOrder(std::move(key)));
+  ApplyOrder(SatelliteRows(db, rowSlots), SatelliteDegreeOrder(db, rowSlots));
+}
+
+std::vector<int> InverseOrder(const std::vector<int>& order) {
+  std::vector<int> inverse(order.size(), -1);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const auto from = static_cast<std::size_t>(order[i]);
+    if (from < inverse.size()) inverse[from] = static_cast<int>(i);
+  }
+  return inverse;
+}
+
+bool IsIdentityOrder(const std::vector<int>& order) {
+  for (std::size_t i = 0; i < order.size(); ++i)
+    if (static_cast<std::size_t>(order[i]) != i) return false;
+  return true;
 }
 
 void DropTransponders(DATABASESATELLITEINFO& satellite, const std::vector<bool>& selected, int target) {

@@ -89,6 +89,13 @@ void DeleteSatellites(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlo
 // The two sorts with their own exchange procedure: equal keys come out in the order the exchanges leave them.
 void SortSatellitesByName(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots);
 void SortSatellitesByDegree(DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots);
+// The row orders those two sorts apply (as DropOrder: result[i] is the old row that lands at row i).
+std::vector<int> SatelliteNameOrder(const DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots);
+std::vector<int> SatelliteDegreeOrder(const DATABASESATELLITETABLE& db, const std::vector<int>& rowSlots);
+// The order that puts back what ApplyOrder(rows, order) moved.
+std::vector<int> InverseOrder(const std::vector<int>& order);
+// Whether an order leaves every row where it is (or is empty).
+bool IsIdentityOrder(const std::vector<int>& order);
 
 // Transponders of one satellite. The rows are the first slots: as many as `selected` has entries, or `rows`
 // (the list's row count, normally TransponderRowCount); both are bounded by the 120 slots.

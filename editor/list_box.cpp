@@ -1,11 +1,12 @@
 #include "editor/list_box.h"
 
+#include <QContextMenuEvent>
 #include <QDrag>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -19,7 +20,40 @@ OrvaneListBox::OrvaneListBox(QWidget* parent) : QListWidget(parent) {
   setDragDropMode(QAbstractItemView::NoDragDrop);
   setAcceptDrops(true);
   viewport()->setAcceptDrops(true);
-  setUniformItemSizes(true);
+  // Rows differ in width (long satellite names): with uniform sizes every row would be measured by the first
+  // one, and the end of a longer row could not be scrolled into view.
+  setUniformItemSizes(false);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+QPoint OrvaneListBox::PopupPosition() const {
+  const QModelIndex current = currentIndex();
+  const QRect rect = current.isValid() ? visualRect(current) : QRect();
+  const QPoint local = rect.isValid() ? QPoint(viewport()->width() / 4, rect.center().y()) : QPoint(4, 4);
+  return viewport()->mapToGlobal(local);
+}
+
+void OrvaneListBox::keyPressEvent(QKeyEvent* event) {
+  const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+  if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
+    emit DeleteKey();
+    event->accept();
+    return;
+  }
+  if ((event->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+      (event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+    emit PopupKey(PopupPosition());
+    event->accept();
+    return;
+  }
+  QListWidget::keyPressEvent(event);
+}
+
+void OrvaneListBox::contextMenuEvent(QContextMenuEvent* event) {
+  // The right button is handled where it is pressed; a keyboard request that reaches us this way (the
+  // platform turned the Menu key into one) opens the menu as the key does.
+  if (event->reason() == QContextMenuEvent::Keyboard) emit PopupKey(PopupPosition());
+  event->accept();
 }
 
 int OrvaneListBox::RowAt(const QPoint& point) const {

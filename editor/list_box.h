@@ -1,5 +1,6 @@
 // A list box that reports its mouse, key and drag events the way the editor's handlers take them: a press of
 // the right button does not change the selection, and dragging is started by a menu command, not the mouse.
+// Delete and the pop-up keys (the Menu key, Shift+F10) are reported as commands of their own.
 #pragma once
 
 #include <QFont>
@@ -21,13 +22,22 @@ class OrvaneListBox : public QListWidget {
   void KeyUp();
   void DragOver(int row, bool* accept);
   void DragDrop(int row);
+  void DeleteKey();
+  // The pop-up menu asked for from the keyboard; `globalPosition` is the middle of the current row (or of the
+  // list's top left corner when it has no rows).
+  void PopupKey(QPoint globalPosition);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+
+ private:
+  QPoint PopupPosition() const;
 };
 
 // A font whose characters all have one width, so that the padded number fields of the rows line up. The

@@ -50,8 +50,11 @@ QPushButton* Button(QDialog* dialog, const char* name, const QString& caption, Q
 }  // namespace
 
 QPushButton* SaveButton(QDialog* dialog, const char* name, int rows) {
-  return Button(dialog, name, QStringLiteral("Save"), QStyle::SP_DialogSaveButton,
-                kWidth / 2 - kButtonWidth - 6, rows);
+  // The default button: Enter in any input saves the record.
+  auto* save = Button(dialog, name, QStringLiteral("Save"), QStyle::SP_DialogSaveButton,
+                      kWidth / 2 - kButtonWidth - 6, rows);
+  save->setDefault(true);
+  return save;
 }
 
 QPushButton* CancelButton(QDialog* dialog, const char* name, int rows) {

@@ -28,7 +28,7 @@ inline constexpr int kWidth = kMargin + kPanelWidth + 8 + kInputWidth + kMargin;
 QLabel* Panel(QDialog* dialog, const char* name, const QString& caption, int row);
 QLineEdit* Edit(QDialog* dialog, const char* name, int row, const QString& initialText = {});
 QComboBox* Combo(QDialog* dialog, const char* name, int row, const QStringList& items);
-// The Save and Cancel buttons under `rows` rows; fixes the dialog's size.
+// The Save and Cancel buttons under `rows` rows; fixes the dialog's size. Save is the default button.
 QPushButton* SaveButton(QDialog* dialog, const char* name, int rows);
 QPushButton* CancelButton(QDialog* dialog, const char* name, int rows);
 

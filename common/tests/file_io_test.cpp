@@ -165,3 +165,22 @@ TEST(FileReader, ReadsRegularFilesOnlyWithoutBlocking) {
   }
   EXPECT_EQ(ReadFileWhole(d / "file", 5).size(), 5u);
 }
+
+TEST(FileBackup, CopiesWhatALinkNamesAndLeavesNothingWhenThereIsNothing) {
+  TempDir d;
+  EXPECT_FALSE(orvane::files::BackUpFile(d / "missing", d / "missing.bak"));
+  EXPECT_EQ(d.Entries(), 0u);
+
+  WriteFileWhole(d / "real.tpd", std::string_view("old bytes"));
+  fs::create_symlink("real.tpd", d / "link.tpd");
+  EXPECT_TRUE(orvane::files::BackUpFile(d / "link.tpd", d / "link.tpd.bak"));
+  EXPECT_EQ(Read(d / "link.tpd.bak"), "old bytes");
+  EXPECT_FALSE(fs::is_symlink(d / "link.tpd.bak"));
+  EXPECT_TRUE(fs::is_symlink(d / "link.tpd"));
+
+  // A folder in the way of the backup, or a source that is no regular file: a FileError, nothing written.
+  fs::create_directory(d / "dir.bak");
+  EXPECT_NE(Message([&] { orvane::files::BackUpFile(d / "real.tpd", d / "dir.bak"); }), "no error");
+  EXPECT_NE(Message([&] { orvane::files::BackUpFile(d.path.string(), d / "x.bak"); }), "no error");
+  EXPECT_FALSE(fs::exists(d / "x.bak"));
+}

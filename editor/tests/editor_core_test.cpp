@@ -4,6 +4,9 @@
 
 #include <memory>
 
+#include "editor/model_snapshot.h"
+#include "editor/tests/test_databases.h"
+
 namespace ed = orvane::editor;
 
 namespace {
@@ -268,4 +271,51 @@ TEST(EditorDialogValues, WhatTheEditorStores) {
   EXPECT_EQ(ed::StoredChannelName(std::string(28, 'c')).size(), 27u);
   EXPECT_EQ(ed::StoredIndex(-1, 4), 4);
   EXPECT_EQ(ed::StoredIndex(1, 4), 1);
+}
+
+// ---- Snapshots of the whole model and reversed orders (the undo of imports, opens, moves and sorts)
+
+TEST(ModelSnapshot, BringsBackEverySlotThatHeldSomethingAndRefusesDamagedBytes) {
+  auto db = testdb::Empty();
+  db->count = 7;
+  testdb::Put(*db, 0, "First", 192, {testdb::Tp(11000, 27500, testdb::H, 3, {testdb::Ch(1, 2, 3, "a")})});
+  // Content the lists never show must come back as well: a slot after a gap, a transponder after a
+  // frequency-0 slot, a channel after an unused one, a name longer than the file field.
+  auto& far = testdb::Put(*db, 155, std::string(40, 'x'), 0);
+  far.diseqc = -5;
+  far.transponders[119] = testdb::Tp(0, 0, testdb::V, 2, {testdb::Ch(0, 0, 9, "")});
+  db->satellites[0].transponders[0].channels[31] = testdb::Ch(7, 0, 0, "last");
+  const std::string snapshot = ed::SnapshotModel(*db);
+  EXPECT_LT(snapshot.size(), 1000u);
+
+  auto back = testdb::Empty();
+  testdb::Put(*back, 3, "stale", 10);  // what a restore replaces
+  ASSERT_TRUE(ed::RestoreModel(snapshot, *back));
+  EXPECT_TRUE(*back == *db);
+
+  for (std::size_t cut : {std::size_t{0}, std::size_t{3}, snapshot.size() / 2, snapshot.size() - 1})
+    EXPECT_FALSE(ed::RestoreModel(std::string_view(snapshot).substr(0, cut), *back)) << cut;
+  EXPECT_FALSE(ed::RestoreModel(snapshot + "x", *back));
+  std::string badSlot = snapshot;
+  badSlot[4] = static_cast<char>(200);  // a satellite slot past the last one
+  EXPECT_FALSE(ed::RestoreModel(badSlot, *back));
+}
+
+TEST(ReorderUndo, TheInverseOrderPutsEveryRowBack) {
+  const std::vector<std::vector<int>> orders = {ed::DropOrder({false, true, true, false, false}, 4),
+                                                ed::DropOrder({false, false, false, true, false}, 1),
+                                                {2, 0, 1},
+                                                {0, 1, 2}};
+  for (const auto& order : orders) {
+    std::vector<int> rows(order.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<int>(i) * 10;
+    const auto original = rows;
+    std::vector<int*> pointers;
+    for (auto& r : rows) pointers.push_back(&r);
+    ed::ApplyOrder(pointers, order);
+    ed::ApplyOrder(pointers, ed::InverseOrder(order));
+    EXPECT_EQ(rows, original);
+  }
+  EXPECT_TRUE(ed::IsIdentityOrder({0, 1, 2}));
+  EXPECT_FALSE(ed::IsIdentityOrder({0, 2, 1}));
 }

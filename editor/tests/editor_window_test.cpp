@@ -8,6 +8,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QUndoStack>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -21,8 +24,9 @@
 #include "editor/database_files.h"
 #include "editor/editor_core.h"
 #include "editor/list_box.h"
-#include "ui/tests/qt_app.h"
+#include "editor/tests/test_databases.h"
 #include "ui/app_context.h"
+#include "ui/tests/qt_app.h"
 #include "urlfetch/tests/local_http_server.h"
 
 namespace fs = std::filesystem;
@@ -54,7 +58,7 @@ void Select(QListWidget* list, std::initializer_list<int> rows) {
 }
 
 class EditorWindow : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     TestApp();
     std::string tmpl = (fs::temp_directory_path() / "orvane-editor-XXXXXX").string();
@@ -175,8 +179,7 @@ TEST_F(EditorWindow, ActivationEmptiesTheClipboardAndImportsTheListingsOnDisk) {
   line += "Turksat 3A/4A";
   std::ofstream("satcodx.imp", std::ios::binary) << "01 40 42 20 63 25\r\n" << line << "\r\n";
   fs::create_directories("import");
-  fs::copy_file(kTurksatListing,
-                "import/turksat.sdx");
+  fs::copy_file(kTurksatListing, "import/turksat.sdx");
   editor->show();
   EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join("; ").toStdString();
   EXPECT_EQ(editor->transponderClipboard(), DATABASESATELLITEINFO{});
@@ -221,8 +224,7 @@ TEST_F(EditorWindow, AnImportFailingPartWayLeavesTheListsShowingTheModel) {
                                                  << line("bad.sdx", "Bad") << "\r\n";
   fs::create_directories("import");
   fs::create_symlink("/proc/self/mem", "import/bad.sdx");
-  fs::copy_file(kTurksatListing,
-                "import/good.sdx");
+  fs::copy_file(kTurksatListing, "import/good.sdx");
   LoadFiveSatellites();
   editor->Button1Click();
   ASSERT_EQ(prompts.Messages().size(), 1);
@@ -487,8 +489,7 @@ TEST_F(EditorWindow, RecordDialogsThroughTheEditor) {
 TEST_F(EditorWindow, InternetDownloadFetchesTheMarkedListingsAndImportsThem) {
   SKIP_WITHOUT_SHARED_FIXTURE(kTurksatListing);
   orvane::testing::LocalHttpServer server;
-  const std::string listing =
-      ReadFile(kTurksatListing);
+  const std::string listing = ReadFile(kTurksatListing);
   server.SetRoute("/sdxpos/0420/a.sdx", {200, listing});
   server.SetRoute("/sdxpos/0130/c.sdx", {404, "missing"});
   // Address in columns 1-40 (position 23 characters into it), file name in 42-61, satellite name from 63.
@@ -533,4 +534,461 @@ TEST_F(EditorWindow, InternetDownloadFetchesTheMarkedListingsAndImportsThem) {
   editor->Button2Click();
   EXPECT_TRUE(captions.isEmpty());
   EXPECT_EQ(editor->lbSatelliteNameList->count(), 5);
+}
+
+// ---- Undo and redo, unsaved edits, keyboard, size
+
+namespace {
+
+// Every command that changes the model, as the user reaches it. `prepare` puts the lists where the command
+// needs them (not part of the step).
+struct Step {
+  const char* name;  // the step's name in the Edit menu
+  std::function<void(EditorWindow&)> prepare;
+  std::function<void(EditorWindow&)> run;
+};
+
+void ClickSave(QDialog& d) {
+  for (auto* b : d.findChildren<QPushButton*>())
+    if (b->text() == "Save") return b->click();
+  ADD_FAILURE() << "no Save button";
+}
+
+}  // namespace
+
+// Shows the window for real, as the keyboard tests need it (the activation import finds no index here).
+class ShownEditor : public EditorWindow {
+ protected:
+  void SetUp() override {
+    EditorWindow::SetUp();
+    editor->show();
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    prompts.log.clear();
+    LoadFiveSatellites();
+  }
+  void TearDown() override {
+    editor->undoStack->setClean();  // nothing to ask about while the test tears down
+    editor->hide();
+    EditorWindow::TearDown();
+  }
+};
+
+TEST_F(EditorWindow, EveryCommandIsOneStepThatUndoAndRedoTakeBackAndRepeat) {
+  auto setText = [](QDialog& d, const char* name, const QString& text) {
+    auto* edit = d.findChild<QLineEdit*>(name);
+    ASSERT_NE(edit, nullptr) << name;
+    edit->setText(text);
+  };
+  const Step steps[] = {
+      {"Edit satellite", [](EditorWindow& t) { t.editor->lbSatelliteNameList->setCurrentRow(2); },
+       [&](EditorWindow& t) {
+         t.Drive([&](QDialog& d) { setText(d, "edName", "Renamed"), ClickSave(d); });
+         t.editor->Edit1Click();
+       }},
+      {"Add satellite", nullptr,
+       [&](EditorWindow& t) {
+         t.Drive(
+             [&](QDialog& d) { setText(d, "edName", "New"), setText(d, "edEastDegree", "7"), ClickSave(d); });
+         t.editor->Add3Click();
+       }},
+      {"Delete satellites",
+       [](EditorWindow& t) {
+         Select(t.editor->lbSatelliteNameList, {0, 3});
+       },
+       [](EditorWindow& t) { t.editor->Delete1Click(); }},
+      {"Move satellites",
+       [](EditorWindow& t) {
+         Select(t.editor->lbSatelliteNameList, {0, 1});
+       },
+       [](EditorWindow& t) { t.editor->lbSatelliteNameListDragDrop(3); }},
+      {"Sort by name",
+       [](EditorWindow& t) {
+         t.db().satellites[0].name = "z";
+         t.editor->RefillSatelliteList();
+       },
+       [](EditorWindow& t) { t.editor->Sortbyname1Click(); }},
+      {"Sort by degree",
+       [](EditorWindow& t) {
+         t.db().satellites[1].eastPosition = 900;
+         t.editor->RefillSatelliteList();
+       },
+       [](EditorWindow& t) { t.editor->Sortbydegree2Click(); }},
+      {"Edit transponder", nullptr,
+       [&](EditorWindow& t) {
+         t.Drive([&](QDialog& d) { setText(d, "edFrequency", "12345"), ClickSave(d); });
+         t.editor->pmEditTransponderClick();
+       }},
+      {"Add transponder", nullptr,
+       [&](EditorWindow& t) {
+         t.Drive([&](QDialog& d) { setText(d, "edFrequency", "12600"), ClickSave(d); });
+         t.editor->Add2Click();
+       }},
+      {"Delete transponders", [](EditorWindow& t) { Select(t.editor->lbTransponderList, {0}); },
+       [](EditorWindow& t) { t.editor->DeleteTpClick(); }},
+      {"Move transponders",
+       [](EditorWindow& t) { t.editor->RefillTransponderList(3), Select(t.editor->lbTransponderList, {0}); },
+       [](EditorWindow& t) { t.editor->lbTransponderListDragDrop(3); }},
+      {"Sort by frequency",
+       [](EditorWindow& t) {
+         t.db().satellites[0].transponders[0].frequency = 12999;
+         t.editor->RefillSatelliteList();
+       },
+       [](EditorWindow& t) { t.editor->Sortbyfrequency1Click(); }},
+      {"Sory by KU->C",
+       [](EditorWindow& t) {
+         t.db().satellites[0].transponders[0].frequency = 3600;
+         t.editor->RefillSatelliteList();
+       },
+       [](EditorWindow& t) { t.editor->SorybyKUC1Click(); }},
+      {"Sort by AD",
+       [](EditorWindow& t) {
+         t.db().satellites[0].transponders[1].symbolRate = 0;
+         t.editor->RefillSatelliteList();
+       },
+       [](EditorWindow& t) { t.editor->SortbyAD1Click(); }},
+      {"Sort by DA",
+       [](EditorWindow& t) {
+         t.db().satellites[0].transponders[0].symbolRate = 0;
+         t.editor->RefillSatelliteList();
+       },
+       [](EditorWindow& t) { t.editor->SortbyDA1Click(); }},
+      {"Paste TPs",
+       [](EditorWindow& t) {
+         t.editor->RefillTransponderList(4);
+         t.editor->CopyAllTPs1Click();
+         t.editor->RefillTransponderList(1);
+       },
+       [](EditorWindow& t) { t.editor->PasteTPs1Click(); }},
+      {"Edit channel", [](EditorWindow& t) { t.editor->lbManualAnalogChannelList->setCurrentRow(1); },
+       [&](EditorWindow& t) {
+         t.Drive([&](QDialog& d) { setText(d, "edChannelName", "Edited"), ClickSave(d); });
+         t.editor->Edit2Click();
+       }},
+      {"Add channel", nullptr,
+       [&](EditorWindow& t) {
+         t.Drive([&](QDialog& d) { setText(d, "edVideoPID", "333"), ClickSave(d); });
+         t.editor->Add1Click();
+       }},
+      {"Delete channels",
+       [](EditorWindow& t) {
+         Select(t.editor->lbManualAnalogChannelList, {0, 2});
+       },
+       [](EditorWindow& t) { t.editor->Delete2Click(); }},
+      {"Move channels", [](EditorWindow& t) { Select(t.editor->lbManualAnalogChannelList, {0}); },
+       [](EditorWindow& t) { t.editor->lbManualAnalogChannelListDragDrop(2); }},
+      {"Open", [](EditorWindow& t) { t.prompts.files.push_back(QStringLiteral("no-such-file.tpd")); },
+       [](EditorWindow& t) { t.editor->Open1Click(); }},
+      {"Load downloaded data", nullptr, [](EditorWindow& t) { t.editor->Button1Click(); }},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    ClearSatellites(db());
+    editor->undoStack->clear();
+    LoadFiveSatellites();
+    if (step.prepare) step.prepare(*this);
+    const auto before = testdb::Copy(db());
+    step.run(*this);
+    const auto after = testdb::Copy(db());
+    ASSERT_FALSE(*after == *before) << "the command changed nothing";
+    ASSERT_EQ(editor->undoStack->count(), 1);
+    EXPECT_EQ(editor->Undo1->text(), QStringLiteral("Undo ") + step.name);
+
+    editor->undoStack->undo();
+    EXPECT_TRUE(db() == *before);
+    EXPECT_EQ(Rows(editor->lbSatelliteNameList).size(), static_cast<int>(editor->satelliteRowSlots().size()));
+    EXPECT_EQ(editor->lbTransponderList->count(),
+              orvane::editor::TransponderRowCount(db().satellites[editor->currentSatellite()]));
+    EXPECT_EQ(editor->Redo1->text(), QStringLiteral("Redo ") + step.name);
+    editor->undoStack->redo();
+    EXPECT_TRUE(db() == *after);
+    EXPECT_EQ(editor->lbManualAnalogChannelList->count(),
+              orvane::editor::ChannelRowCount(
+                  db().satellites[editor->currentSatellite()].transponders[editor->currentTransponder()]));
+  }
+}
+
+TEST_F(EditorWindow, UndoKeepsTheCurrentSatelliteAndTransponderWhereTheyStillExist) {
+  LoadFiveSatellites();
+  editor->lbSatelliteNameList->setCurrentRow(4);
+  editor->lbSatelliteNameListMouseDown(Qt::LeftButton, {});
+  editor->lbTransponderList->setCurrentRow(5);
+  editor->lbTransponderListMouseDown(Qt::LeftButton, {});
+  Select(editor->lbTransponderList, {3, 4, 5});
+  editor->DeleteTpClick();
+  ASSERT_EQ(editor->lbTransponderList->count(), 3);
+  editor->RefillTransponderList(0);  // the user looks elsewhere meanwhile
+  editor->undoStack->undo();
+  EXPECT_EQ(editor->currentSatellite(), 4);
+  EXPECT_EQ(editor->lbSatelliteNameList->currentRow(), 4);
+  EXPECT_EQ(editor->currentTransponder(), 5);
+  EXPECT_EQ(editor->lbTransponderList->count(), 6);
+  editor->undoStack->redo();  // transponder 5 is gone again: the last row that is left
+  EXPECT_EQ(editor->currentTransponder(), 2);
+  EXPECT_EQ(editor->lbTransponderList->currentRow(), 2);
+}
+
+TEST_F(EditorWindow, UnsavedEditsAreMarkedAndSavingOverAFileKeepsThePreviousOne) {
+  LoadFiveSatellites();
+  prompts.files.push_back(QStringLiteral("mine.tpd"));
+  editor->Saveas1Click();
+  EXPECT_FALSE(editor->hasUnsavedEdits());
+  const std::string first = ReadFile("mine.tpd");
+  EXPECT_FALSE(fs::exists("mine.tpd.bak"));  // nothing was there to keep
+
+  Select(editor->lbSatelliteNameList, {0});
+  editor->Delete1Click();
+  EXPECT_TRUE(editor->hasUnsavedEdits());
+  EXPECT_EQ(editor->windowTitle(), "mine.tpd [*]");
+  EXPECT_TRUE(editor->isWindowModified());
+  editor->undoStack->undo();  // back where the file is: no mark
+  EXPECT_EQ(editor->windowTitle(), "mine.tpd");
+  editor->undoStack->redo();
+
+  // Saved through a link: the backup holds what the link's file held, the link stays a link.
+  fs::rename("mine.tpd", "target.tpd");
+  fs::create_symlink("target.tpd", "mine.tpd");
+  prompts.files.push_back(QStringLiteral("mine.tpd"));
+  editor->Saveas1Click();
+  EXPECT_EQ(ReadFile("mine.tpd.bak"), first);
+  EXPECT_TRUE(fs::is_symlink("mine.tpd"));
+  EXPECT_NE(ReadFile("target.tpd"), first);
+  EXPECT_EQ(editor->windowTitle(), "mine.tpd");
+  EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join("; ").toStdString();
+
+  // A backup that cannot be made: nothing is written and the edits stay unsaved.
+  Select(editor->lbSatelliteNameList, {0});
+  editor->Delete1Click();
+  fs::remove("mine.tpd.bak");
+  fs::create_directory("mine.tpd.bak");
+  const std::string saved = ReadFile("target.tpd");
+  prompts.files.push_back(QStringLiteral("mine.tpd"));
+  editor->Saveas1Click();
+  ASSERT_EQ(prompts.Messages().size(), 1);
+  EXPECT_TRUE(prompts.Messages()[0].startsWith("Could not keep the previous mine.tpd as mine.tpd.bak"))
+      << prompts.Messages()[0].toStdString();
+  EXPECT_EQ(ReadFile("target.tpd"), saved);
+  EXPECT_TRUE(editor->hasUnsavedEdits());
+}
+
+TEST_F(ShownEditor, EveryPlaceThatReplacesTheEditsAsksFirst) {
+  using orvane::ui::SaveChoice;
+  // An index with one satellite, so that "Internet download" has a row to mark (nothing listens on the port:
+  // the fetch fails). The position sits 23 characters into the address.
+  std::string line(62, ' ');
+  line.replace(0, 33, "127.0.0.1:65530/sdxpos/0420/a.sdx");
+  line.replace(41, 5, "a.sdx");
+  std::ofstream("satcodx.imp", std::ios::binary) << "01 40 42 20 63 25\r\n"
+                                                 << line + "Sat A"
+                                                 << "\r\n";
+  struct Place {
+    const char* name;
+    std::function<void(ShownEditor&)> run;
+  };
+  const Place places[] = {
+      {"Exit", [](ShownEditor& t) { t.editor->Exut1Click(); }},
+      {"close box", [](ShownEditor& t) { t.editor->close(); }},
+      {"Open",
+       [](ShownEditor& t) {
+         t.prompts.files.push_back(QStringLiteral("no-such-file.tpd")), t.editor->Open1Click();
+       }},
+      {"Load downloaded data", [](ShownEditor& t) { t.editor->Button1Click(); }},
+      {"Internet download",
+       [](ShownEditor& t) {
+         t.Drive([](QDialog& d) {
+           auto& select = dynamic_cast<TfrmSelectSatelliteList&>(d);
+           ASSERT_EQ(select.lbSelectSatelliteList->count(), 1);
+           select.lbSelectSatelliteList->item(0)->setSelected(true);
+           select.Button1->click();
+         });
+         t.editor->Button2Click();
+       }},
+      {"showing the editor again", [](ShownEditor& t) { t.editor->hide(), t.editor->show(); }},
+  };
+  for (const auto& place : places) {
+    for (SaveChoice choice : {SaveChoice::Cancel, SaveChoice::Discard, SaveChoice::Save}) {
+      SCOPED_TRACE(std::string(place.name) + " answered " + std::to_string(static_cast<int>(choice)));
+      if (!editor->isVisible()) editor->show();
+      ClearSatellites(db());
+      LoadFiveSatellites();
+      editor->undoStack->setClean();
+      Select(editor->lbSatelliteNameList, {0});
+      editor->Delete1Click();
+      const auto edited = testdb::Copy(db());
+      prompts.log.clear();
+      prompts.saveChoices = {choice};
+      prompts.files.clear();
+      if (choice == SaveChoice::Save) prompts.files.push_back(QStringLiteral("kept.tpd"));
+      fs::remove("kept.tpd");
+      place.run(*this);
+
+      ASSERT_FALSE(prompts.log.empty());
+      EXPECT_EQ(prompts.log[0].type, RecordingPrompts::Entry::Type::SaveQuestion);
+      EXPECT_EQ(prompts.log[0].text, "The channel database has changes that are not saved. Save them first?");
+      if (choice == SaveChoice::Cancel) {
+        EXPECT_TRUE(db() == *edited);
+        EXPECT_TRUE(editor->hasUnsavedEdits());
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_EQ(prompts.log.size(), 1u);
+        continue;
+      }
+      EXPECT_EQ(fs::exists("kept.tpd"), choice == SaveChoice::Save);
+      const bool closes = place.name == std::string("Exit") || place.name == std::string("close box");
+      EXPECT_EQ(editor->isVisible(), !closes);
+      if (!closes) {
+        EXPECT_FALSE(editor->hasUnsavedEdits());  // the model is what was loaded now
+      }
+      editor->undoStack->setClean();  // the next showing asks nothing
+    }
+  }
+  // Save chosen but the save dialog cancelled: as Cancel.
+  ClearSatellites(db());
+  LoadFiveSatellites();
+  Select(editor->lbSatelliteNameList, {0});
+  editor->Delete1Click();
+  prompts.saveChoices = {orvane::ui::SaveChoice::Save};
+  prompts.files.clear();
+  editor->Exut1Click();
+  EXPECT_TRUE(editor->isVisible());
+  EXPECT_TRUE(editor->hasUnsavedEdits());
+}
+
+TEST_F(ShownEditor, KeysReachTheCommands) {
+  // Escape does not close the editor.
+  QTest::keyClick(editor->lbSatelliteNameList, Qt::Key_Escape);
+  EXPECT_TRUE(editor->isVisible());
+
+  // Delete runs the focused list's Delete.
+  editor->lbSatelliteNameList->setFocus();
+  Select(editor->lbSatelliteNameList, {1});
+  QTest::keyClick(editor->lbSatelliteNameList, Qt::Key_Delete);
+  EXPECT_EQ(Rows(editor->lbSatelliteNameList).size(), 4);
+  Select(editor->lbManualAnalogChannelList, {0});
+  QTest::keyClick(editor->lbManualAnalogChannelList, Qt::Key_Delete);
+  EXPECT_EQ(editor->lbManualAnalogChannelList->count(), 2);
+  Select(editor->lbTransponderList, {1});
+  QTest::keyClick(editor->lbTransponderList, Qt::Key_Delete);
+  EXPECT_EQ(editor->lbTransponderList->count(), 1);
+
+  // The Menu key and Shift+F10 open the list's pop-up menu, selecting row 0 as the right button does.
+  struct Case {
+    OrvaneListBox* list;
+    QMenu* menu;
+  };
+  for (const Case& c : {Case{editor->lbSatelliteNameList, editor->pmSatelliteList},
+                        Case{editor->lbTransponderList, editor->pmTransponderPopupMenu},
+                        Case{editor->lbManualAnalogChannelList, editor->pmManualAnalogChannel}}) {
+    for (auto [key, mods] :
+         {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+      SCOPED_TRACE(c.list->objectName().toStdString() + (mods ? " Shift+F10" : " Menu"));
+      // Another list's menu first, so that the key must be what opens this one.
+      if (c.menu == editor->pmSatelliteList)
+        editor->lbTransponderListMouseDown(Qt::RightButton, {});
+      else
+        editor->lbSatelliteNameListMouseDown(Qt::RightButton, {});
+      ASSERT_NE(editor->lastPopupMenu(), c.menu);
+      ASSERT_GT(c.list->count(), 0);
+      c.list->clearSelection();
+      QTest::keyClick(c.list, key, mods);
+      EXPECT_EQ(editor->lastPopupMenu(), c.menu);
+      EXPECT_TRUE(c.list->item(0)->isSelected());
+    }
+  }
+
+  // Ctrl+Z and Ctrl+Y (and Ctrl+Shift+Z) undo and redo.
+  const int rows = editor->lbSatelliteNameList->count();
+  QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(editor->lbSatelliteNameList->count(), rows + 1);
+  QTest::keyClick(editor, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(editor->lbSatelliteNameList->count(), rows);
+  QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(editor->lbSatelliteNameList->count(), rows);
+
+  // Ctrl+O and Ctrl+S open the file dialogs.
+  prompts.log.clear();
+  prompts.saveChoices = {orvane::ui::SaveChoice::Discard};
+  QTest::keyClick(editor, Qt::Key_O, Qt::ControlModifier);
+  QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(prompts.log.size(), 3u);
+  EXPECT_EQ(prompts.log[1].type, RecordingPrompts::Entry::Type::OpenDialog);
+  EXPECT_EQ(prompts.log[2].type, RecordingPrompts::Entry::Type::SaveDialog);
+}
+
+TEST_F(EditorWindow, EnterSavesEachRecordDialog) {
+  auto& w = app.windows();
+  QDialog* dialogs[] = {&w.Get<TfrmEditSatelliteInfomation>(), &w.Get<TfrmEditTransponderInfo>(),
+                        &w.Get<TfrmEditDigitalChannel>(), &w.Get<TfrmAnalogChannelInfomation>()};
+  for (QDialog* d : dialogs) {
+    SCOPED_TRACE(d->windowTitle().toStdString());
+    d->show();
+    QApplication::processEvents();
+    QWidget* input = d->findChildren<QLineEdit*>().front();
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_FALSE(d->isVisible());
+    const auto result = [&] {
+      if (auto* s = qobject_cast<TfrmEditSatelliteInfomation*>(d)) return s->EditResult;
+      if (auto* t = qobject_cast<TfrmEditTransponderInfo*>(d)) return t->EditResult;
+      if (auto* c = qobject_cast<TfrmEditDigitalChannel*>(d)) return c->EditResult;
+      return qobject_cast<TfrmAnalogChannelInfomation*>(d)->EditResult;
+    }();
+    EXPECT_EQ(result, 0);
+  }
+}
+
+TEST_F(EditorWindow, ListsGrowWithTheWindowAndLongRowsCanBeScrolledToTheirEnd) {
+  const QRect designed = editor->lbTransponderList->geometry();
+  EXPECT_EQ(editor->minimumSize(), QSize(758, 595));
+  editor->show();  // its import finds no index here
+  LoadFiveSatellites();
+  db().satellites[3].name = std::string(30, 'W');  // a later row much longer than the first
+  db().satellites[3].eastPosition = 3599;
+  editor->RefillSatelliteList();
+  editor->resize(1200, 900);
+  QApplication::processEvents();
+  const QRect grown = editor->lbTransponderList->geometry();
+  EXPECT_GT(grown.height(), designed.height() + 250);
+  EXPECT_GT(grown.width(), designed.width());
+  EXPECT_EQ(editor->pnStatusInfo->geometry().bottom(), 900 - 6 - 1);
+  if (const char* dir = std::getenv("ORVANE_SHOTS"))
+    editor->grab().save(QString::fromLocal8Bit(dir) + "/editor-grown.png");
+
+  editor->resize(758, 595);
+  QApplication::processEvents();
+  EXPECT_EQ(editor->lbTransponderList->geometry(), designed);
+  auto* sats = editor->lbSatelliteNameList;
+  ASSERT_EQ(sats->count(), 5);
+  const QString longRow = sats->item(3)->text();
+  ASSERT_TRUE(longRow.endsWith("(359.9 E)"));
+  const int needed = sats->fontMetrics().horizontalAdvance(longRow);
+  EXPECT_GE(sats->horizontalScrollBar()->maximum() + sats->viewport()->width(), needed);
+  if (const char* dir = std::getenv("ORVANE_SHOTS"))
+    editor->grab().save(QString::fromLocal8Bit(dir) + "/editor-first-size.png");
+  editor->undoStack->setClean();
+  editor->hide();
+}
+
+TEST_F(EditorWindow, SelectDuplicatesMarksTheRepeatedTranspondersForDelete) {
+  LoadFiveSatellites();
+  auto& sat = db().satellites[2];
+  sat.transponders[0] = {11000, 27500, 0, 3, {}};
+  sat.transponders[1] = {11002, 27500, 0, 3, {}};  // repeats row 0
+  sat.transponders[2] = {11002, 27500, 1, 3, {}};  // other polarity
+  sat.transponders[3] = {10999, 22000, 0, 3, {}};  // repeats row 0
+  editor->RefillTransponderList(2);
+  editor->lbTransponderList->setCurrentRow(2);
+  editor->SelectDuplicates1Click();
+  QList<int> selected;
+  for (auto* item : editor->lbTransponderList->selectedItems())
+    selected << editor->lbTransponderList->row(item);
+  std::sort(selected.begin(), selected.end());
+  EXPECT_EQ(selected, (QList<int>{1, 3}));
+  EXPECT_TRUE(prompts.Messages().isEmpty());
+  editor->DeleteTpClick();
+  EXPECT_EQ(editor->lbTransponderList->count(), 2);
+  editor->undoStack->undo();
+  EXPECT_EQ(editor->lbTransponderList->count(), 4);
+  EXPECT_EQ(editor->SelectDuplicates1->text(), "Select duplicates");
 }
