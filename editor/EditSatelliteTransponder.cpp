@@ -25,6 +25,7 @@
 #include "editor/database_files.h"
 #include "editor/database_find.h"
 #include "editor/editor_core.h"
+#include "editor/editor_tools.h"
 #include "editor/list_box.h"
 #include "editor/model_snapshot.h"
 #include "editor/record_adapters.h"
@@ -111,12 +112,16 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
   auto action = [this](QMenu* menu, const char* name, const char* caption, void (TfrmEditSatTP::*handler)()) {
     QAction* a = menu->addAction(QString::fromLatin1(caption));
     a->setObjectName(QString::fromLatin1(name));
-    connect(a, &QAction::triggered, this, handler);
+    if (handler) connect(a, &QAction::triggered, this, handler);
     return a;
   };
   Open1 = action(File1, "Open1", "Open", &TfrmEditSatTP::Open1Click);
   Saveas1 = action(File1, "Saveas1", "Save", &TfrmEditSatTP::Saveas1Click);
+  ExportCSV1 = action(File1, "ExportCSV1", "Export CSV...", &TfrmEditSatTP::ExportCSV1Click);
+  Comparewith1 = action(File1, "Comparewith1", "Compare with...", &TfrmEditSatTP::Comparewith1Click);
   Exut1 = action(File1, "Exut1", "Exit", &TfrmEditSatTP::Exut1Click);
+  File1->insertSeparator(ExportCSV1);
+  File1->insertSeparator(Exut1);
   Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   Saveas1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   Edit3 = MainMenu1->addMenu(QStringLiteral("Edit"));
@@ -129,6 +134,11 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
   Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   Edit3->addAction(Undo1);
   Edit3->addAction(Redo1);
+  Edit3->addSeparator();
+  Find1 = action(Edit3, "Find1", "Find...", nullptr);
+  Find1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  FindNext1 = action(Edit3, "FindNext1", "Find next", nullptr);
+  FindNext1->setShortcut(QKeySequence(Qt::Key_F3));
   SatCoDX1 = MainMenu1->addMenu(QStringLiteral("SatCoDX"));
   SatCoDX1->setObjectName(QStringLiteral("SatCoDX1"));
   Bysatcodx1 = action(SatCoDX1, "Bysatcodx1", "Load downloaded data", &TfrmEditSatTP::Bysatcodx1Click);
@@ -243,6 +253,16 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
   connect(lbManualAnalogChannelList, &OrvaneListBox::PopupKey, this,
           [this](QPoint at) { lbManualAnalogChannelListMouseDown(Qt::RightButton, at); });
 
+  // The find bar under the lists, hidden until asked for; the lists give it room while it shows.
+  findBar = new core::FindBar(this);
+  findBar->SetDatabase(&db());
+  findBar->hide();
+  findBar->installEventFilter(this);
+  connect(Find1, &QAction::triggered, findBar, &core::FindBar::Activate);
+  connect(FindNext1, &QAction::triggered, findBar, &core::FindBar::FindNext);
+  connect(findBar, &core::FindBar::MatchChosen, this, &TfrmEditSatTP::findBarMatchChosen);
+  connect(undoStack, &QUndoStack::indexChanged, findBar, &core::FindBar::Invalidate);
+
   PlaceComponents(kWidth, kHeight);
 
   // "Update channel data" ends in the software update tool; without it the button would only pretend.
@@ -294,6 +314,7 @@ void TfrmEditSatTP::ShowSatelliteRows(const std::vector<int>& rowSlots) {
 }
 
 void TfrmEditSatTP::RefillSatelliteList() {
+  if (findBar) findBar->Invalidate();  // the model may have changed outside the undo history
   ShowSatelliteRows(core::SatelliteRowSlots(db()));
   RefillTransponderList(satelliteSlots_.empty() ? 0 : satelliteSlots_.front());
 }
@@ -373,7 +394,12 @@ void TfrmEditSatTP::PlaceComponents(int width, int height) {
   const int tpLeft = satLeft + satWidth + kMargin;
   const int chLeft = tpLeft + tpWidth + kMargin;
   const int statusTop = height - kMargin - kStatusHeight;
-  const int listHeight = statusTop - kMargin - kListTop;
+  int listHeight = statusTop - kMargin - kListTop;
+  if (findBar && findBar->isVisibleTo(this)) {
+    const int barHeight = findBar->sizeHint().height();
+    listHeight -= barHeight + kMargin;
+    findBar->setGeometry(kMargin, kListTop + listHeight + kMargin, width - 2 * kMargin, barHeight);
+  }
   pnSatelliteList->setGeometry(satLeft, kCaptionTop, satWidth, kCaptionHeight);
   lbSatelliteNameList->setGeometry(satLeft, kListTop, satWidth, listHeight);
   pnTransponderList->setGeometry(tpLeft, kCaptionTop, tpWidth, kCaptionHeight);
@@ -381,6 +407,12 @@ void TfrmEditSatTP::PlaceComponents(int width, int height) {
   pnManualAnalogChannelList->setGeometry(chLeft, kCaptionTop, chWidth, kCaptionHeight);
   lbManualAnalogChannelList->setGeometry(chLeft, kListTop, chWidth, listHeight);
   pnStatusInfo->setGeometry(kMargin, statusTop, width - 2 * kMargin, kStatusHeight);
+}
+
+bool TfrmEditSatTP::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == findBar && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+    PlaceComponents(width(), height());
+  return QDialog::eventFilter(watched, event);
 }
 
 void TfrmEditSatTP::resizeEvent(QResizeEvent* event) {
@@ -443,6 +475,7 @@ orvane::editor::ShowPlace TfrmEditSatTP::Shower() {
 
 void TfrmEditSatTP::Push(std::unique_ptr<core::ModelCommand> command) {
   undoStack->push(command.release());
+  findBar->Invalidate();  // also when a full history drops its oldest step and the index stays
 }
 
 void TfrmEditSatTP::PushLoaded(const std::string& before, const QString& text) {
@@ -461,6 +494,7 @@ std::size_t TfrmEditSatTP::UndoHistoryBytes() const {
 }
 
 void TfrmEditSatTP::ShowPlace(const core::EditorPlace& place) {
+  findBar->Invalidate();
   ShowSatelliteRows(core::SatelliteRowSlots(db()));
   const auto it = std::find(satelliteSlots_.begin(), satelliteSlots_.end(), place.satellite);
   int slot = satelliteSlots_.empty() ? 0 : satelliteSlots_.front();
@@ -675,6 +709,34 @@ void TfrmEditSatTP::Button3Click() {
 
 void TfrmEditSatTP::Exut1Click() {
   close();
+}
+
+void TfrmEditSatTP::ExportCSV1Click() {
+  core::ExportCsvDialog(app_, db());
+}
+
+void TfrmEditSatTP::Comparewith1Click() {
+  core::CompareWithDialog(app_, db(), this);
+}
+
+void TfrmEditSatTP::findBarMatchChosen(core::FindMatch match) {
+  auto row = std::find(satelliteSlots_.begin(), satelliteSlots_.end(), match.satellite);
+  if (row == satelliteSlots_.end()) {
+    // The rows may be older than the model (changed behind the lists' back): show it again and look once
+    // more.
+    ShowSatelliteRows(core::SatelliteRowSlots(db()));
+    row = std::find(satelliteSlots_.begin(), satelliteSlots_.end(), match.satellite);
+    if (row == satelliteSlots_.end()) return;
+  }
+  lbSatelliteNameList->setCurrentRow(static_cast<int>(row - satelliteSlots_.begin()));
+  RefillTransponderList(match.satellite);
+  if (match.transponder >= 0 && match.transponder < lbTransponderList->count()) {
+    lbTransponderList->setCurrentRow(match.transponder);
+    RefillChannelList(match.satellite, match.transponder);
+    if (match.channel >= 0 && match.channel < lbManualAnalogChannelList->count())
+      lbManualAnalogChannelList->setCurrentRow(match.channel);
+  }
+  UpdateStatusLine();
 }
 
 // ---- Mouse, keys, pop-ups, drag and drop

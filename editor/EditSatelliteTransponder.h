@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "channeldb/records.h"
+#include "editor/database_find.h"
 #include "editor/editor_commands.h"
 
 class QAction;
@@ -28,6 +29,9 @@ class TfrmAnalogChannelInfomation;
 class TfrmSelectSatelliteList;
 namespace orvane::ui {
 class AppContext;
+}
+namespace orvane::editor {
+class FindBar;
 }
 
 namespace orvane::satcodx {
@@ -55,6 +59,10 @@ class TfrmEditSatTP : public QDialog {
   void Saveas1Click();
   void Exut1Click();
   void SelectDuplicates1Click();
+  void ExportCSV1Click();
+  void Comparewith1Click();
+  // A match of the find bar: its satellite, transponder and channel become current, their rows selected.
+  void findBarMatchChosen(orvane::editor::FindMatch match);
 
   void lbSatelliteNameListMouseDown(Qt::MouseButton button, QPoint globalPosition);
   void lbSatelliteNameListKeyUp();
@@ -120,7 +128,12 @@ class TfrmEditSatTP : public QDialog {
   QMenu* File1;
   QAction* Open1;
   QAction* Saveas1;
+  QAction* ExportCSV1;
+  QAction* Comparewith1;
   QAction* Exut1;
+  QAction* Find1;      // Ctrl+F: the find bar
+  QAction* FindNext1;  // F3
+  orvane::editor::FindBar* findBar = nullptr;
   QMenu* Edit3;
   QAction* Undo1;
   QAction* Redo1;
@@ -171,6 +184,7 @@ class TfrmEditSatTP : public QDialog {
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   orvane::ui::AppContext& app_;

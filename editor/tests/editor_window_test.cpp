@@ -23,6 +23,7 @@
 #include "editor/SelectDownSatelliteList.h"
 #include "editor/database_files.h"
 #include "editor/editor_core.h"
+#include "editor/editor_tools.h"
 #include "editor/list_box.h"
 #include "editor/tests/test_databases.h"
 #include "ui/app_context.h"
@@ -991,4 +992,40 @@ TEST_F(EditorWindow, SelectDuplicatesMarksTheRepeatedTranspondersForDelete) {
   editor->undoStack->undo();
   EXPECT_EQ(editor->lbTransponderList->count(), 4);
   EXPECT_EQ(editor->SelectDuplicates1->text(), "Select duplicates");
+}
+
+TEST_F(ShownEditor, FindBarOpensUnderTheListsAndAMatchBecomesCurrent) {
+  const QRect listsBefore = editor->lbSatelliteNameList->geometry();
+  EXPECT_FALSE(editor->findBar->isVisible());
+  QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
+  ASSERT_TRUE(editor->findBar->isVisible());
+  EXPECT_TRUE(editor->findBar->field->hasFocus());
+  // The bar sits between the lists and the status line; the lists give it room.
+  EXPECT_LT(editor->lbSatelliteNameList->geometry().bottom(), editor->findBar->geometry().top());
+  EXPECT_LT(editor->findBar->geometry().bottom(), editor->pnStatusInfo->geometry().top());
+  EXPECT_LT(editor->lbSatelliteNameList->height(), listsBefore.height());
+
+  editor->findBar->field->setText("Ch2");
+  QTest::keyClick(editor, Qt::Key_F3);
+  EXPECT_EQ(editor->currentSatellite(), 0);
+  EXPECT_EQ(editor->lbSatelliteNameList->currentRow(), 0);
+  EXPECT_EQ(editor->lbManualAnalogChannelList->currentRow(), 2);
+  EXPECT_TRUE(editor->lbManualAnalogChannelList->item(2)->isSelected());
+
+  // After a change of the model the next search looks again: a transponder of S3 found by frequency.
+  Select(editor->lbSatelliteNameList, {0});
+  editor->Delete1Click();  // S3 is row 2 now
+  editor->findBar->field->setText("11400 H");
+  QTest::keyClick(editor, Qt::Key_F3);
+  EXPECT_EQ(editor->currentSatellite(), 2);
+  EXPECT_EQ(editor->lbSatelliteNameList->currentRow(), 2);
+  EXPECT_EQ(editor->lbTransponderList->currentRow(), 4);
+  EXPECT_EQ(editor->currentTransponder(), 4);
+  if (const char* dir = std::getenv("ORVANE_SHOTS"))
+    editor->grab().save(QString::fromLocal8Bit(dir) + "/editor-find.png");
+
+  QTest::keyClick(editor->findBar->field, Qt::Key_Escape);
+  EXPECT_FALSE(editor->findBar->isVisible());
+  EXPECT_TRUE(editor->isVisible());
+  EXPECT_EQ(editor->lbSatelliteNameList->geometry(), listsBefore);
 }
