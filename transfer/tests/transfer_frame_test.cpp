@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -257,7 +258,13 @@ TEST_P(TransferFrameTest, WhileItRunsTheInputsAreLockedAndTheStatusSaysItIsWaiti
   std::vector<bool> during;
   bool startEnabled = false;
   QString caption, status;
-  QTimer::singleShot(1800, subject.window.get(), [&] {
+  // Looks once the status line speaks (or, should it stay silent, after a generous while) and cancels.
+  QElapsedTimer since;
+  since.start();
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    if (subject.tag() != 1 || (subject.status->text().isEmpty() && since.elapsed() < 20000)) return;
+    look.stop();
     during = Enabled(subject.locked);
     startEnabled = subject.start->isEnabled();
     caption = subject.start->text();
@@ -265,6 +272,7 @@ TEST_P(TransferFrameTest, WhileItRunsTheInputsAreLockedAndTheStatusSaysItIsWaiti
     Grab("waiting");
     subject.start->click();
   });
+  look.start(50);
   subject.start->click();
   EXPECT_EQ(during, std::vector<bool>(subject.locked.size(), false));
   EXPECT_TRUE(startEnabled);
