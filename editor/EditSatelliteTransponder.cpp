@@ -480,7 +480,7 @@ void TfrmEditSatTP::Push(std::unique_ptr<core::ModelCommand> command) {
 
 void TfrmEditSatTP::PushLoaded(const std::string& before, const QString& text) {
   holdCaption_ = true;
-  Push(core::ReplacedModel(db(), before, text, Place(), Shower()));
+  Push(core::ReplacedModel(db(), before, snapshotScratch_, text, Place(), Shower()));
   undoStack->setClean();
   holdCaption_ = false;
 }
@@ -576,7 +576,8 @@ void TfrmEditSatTP::Bysatcodx1Click() {
 // The import replaces the model, also when it fails part-way (the lists then show what it left): either way
 // it is one step that undo takes back, and the model then matches what is on disk.
 void TfrmEditSatTP::RunImport() {
-  const std::string before = core::SnapshotModel(db());
+  core::SnapshotModel(db(), snapshotBefore_);
+  const std::string& before = snapshotBefore_;
   orvane::satcodx::ImportReport report;
   try {
     report = orvane::satcodx::ImportSatcodx(db(), ".");
@@ -608,7 +609,8 @@ void TfrmEditSatTP::DownloadandLoad1Click() {
   orvane::satcodx::DownloadHooks hooks;
   hooks.setCaption = [this](const std::string& caption) { SetCaption(Latin1(caption)); };
   hooks.processEvents = [] { QApplication::processEvents(); };
-  const std::string before = core::SnapshotModel(db());
+  core::SnapshotModel(db(), snapshotBefore_);
+  const std::string& before = snapshotBefore_;
   orvane::satcodx::DownloadReport report;
   try {
     report = orvane::satcodx::DownloadAndLoad(db(), marked, *downloadBuffer_, &OpenUrl, hooks, ".");
@@ -640,7 +642,8 @@ void TfrmEditSatTP::Open1Click() {
   const auto path = app_.prompts().ChooseOpenFile(request);
   if (!path) return;
   auto& p = app_.program();
-  const std::string before = core::SnapshotModel(db());
+  core::SnapshotModel(db(), snapshotBefore_);
+  const std::string& before = snapshotBefore_;
   core::OpenDatabaseFile(path->toLocal8Bit().toStdString(), p.database, p.satelliteImage,
                          p.satelliteNameTable, p.channelTable);
   PushLoaded(before, QStringLiteral("Open"));

@@ -238,5 +238,7 @@ class TfrmEditSatTP : public QDialog {
   std::unique_ptr<orvane::satcodx::DownloadBuffer> downloadBuffer_;
   QMenu* lastPopup_ = nullptr;
   QString caption_;
-  bool holdCaption_ = false;  // while a load pushes its step, so the caption changes once
+  bool holdCaption_ = false;
+  // Snapshots of the whole model, for the steps that replace it; kept so that their storage is reused.
+  std::string snapshotBefore_, snapshotScratch_;  // while a load pushes its step, so the caption changes once
 };

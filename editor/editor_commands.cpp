@@ -129,8 +129,21 @@ class ReorderCommand : public ModelCommand {
   std::vector<int> slots_, order_, inverse_;
 };
 
+// Snapshots are kept compressed. Level 1: most of what a model repeats (names, PIDs in steps) is found at
+// once; higher levels cost several times the time for a few per cent.
+QByteArray Pack(const std::string& snapshot) {
+  QByteArray packed =
+      qCompress(reinterpret_cast<const uchar*>(snapshot.data()), static_cast<qsizetype>(snapshot.size()), 1);
+  packed.squeeze();  // the compressor's buffer is sized for bytes that do not compress
+  return packed;
+}
+std::string_view View(const QByteArray& bytes) {
+  return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
 // A delete is a reorder (the kept rows first, the deleted ones after them) followed by emptying every slot
-// from the first deleted row on; what was emptied is moved into the command, not copied.
+// from the first deleted row on. What is emptied is kept as a compressed snapshot: a copy of 100 full
+// satellites would take 18 MB of fresh memory, whose first touch alone costs more than the whole command may.
 class DeleteSatellitesCommand : public ModelCommand {
  public:
   DeleteSatellitesCommand(DATABASESATELLITETABLE& db, std::vector<int> rowSlots, std::vector<int> order,
@@ -142,47 +155,35 @@ class DeleteSatellitesCommand : public ModelCommand {
         inverse_(InverseOrder(order_)),
         emptied_(std::move(emptied)) {}
   std::size_t HeldBytes() const override {
-    std::size_t n =
-        sizeof(*this) +
-        (slots_.capacity() + order_.capacity() + inverse_.capacity() + emptied_.capacity()) * sizeof(int);
-    for (const auto& sat : kept_)
-      if (sat) n += sizeof(*sat) + HeapOf(*sat);
-    return n;
+    return sizeof(*this) +
+           (slots_.capacity() + order_.capacity() + inverse_.capacity() + emptied_.capacity()) * sizeof(int) +
+           static_cast<std::size_t>(packed_.capacity());
   }
 
  protected:
-  void Do(bool) override {
+  void Do(bool first) override {
     ApplyOrder(Rows(db_, slots_), order_);
-    kept_.clear();
-    kept_.reserve(emptied_.size());
-    for (int s : emptied_) {
-      auto& sat = db_.satellites.at(static_cast<std::size_t>(s));
-      if (SatelliteSlotEmpty(sat)) {
-        kept_.push_back(nullptr);  // most rowSlots after the last row hold nothing to keep
-        continue;
-      }
-      kept_.push_back(std::make_unique<DATABASESATELLITEINFO>(std::move(sat)));
-      sat = DATABASESATELLITEINFO{};
-    }
+    // A redo finds the same satellites in the same slots as the first run did.
+    if (first) packed_ = Pack(SnapshotSatellites(db_, emptied_));
+    for (int s : emptied_) ClearSatellite(db_.satellites.at(static_cast<std::size_t>(s)));
   }
   void Undo() override {
-    for (std::size_t i = 0; i < emptied_.size() && i < kept_.size(); ++i)
-      if (kept_[i]) db_.satellites.at(static_cast<std::size_t>(emptied_[i])) = std::move(*kept_[i]);
-    kept_.clear();
+    const QByteArray bytes = qUncompress(packed_);
+    RestoreSatellites(View(bytes), db_);
     ApplyOrder(Rows(db_, slots_), inverse_);
   }
 
  private:
   DATABASESATELLITETABLE& db_;
   std::vector<int> slots_, order_, inverse_, emptied_;
-  std::vector<std::unique_ptr<DATABASESATELLITEINFO>> kept_;
+  QByteArray packed_;
 };
 
 class ReplacedModelCommand : public ModelCommand {
  public:
-  ReplacedModelCommand(DATABASESATELLITETABLE& db, const std::string& before, const QString& text,
-                       EditorPlace place, ShowPlace show)
-      : ModelCommand(text, place, std::move(show)), db_(db), other_(Pack(before)) {}
+  ReplacedModelCommand(DATABASESATELLITETABLE& db, const std::string& before, std::string& scratch,
+                       const QString& text, EditorPlace place, ShowPlace show)
+      : ModelCommand(text, place, std::move(show)), db_(db), scratch_(scratch), other_(Pack(before)) {}
   std::size_t HeldBytes() const override {
     return sizeof(*this) + static_cast<std::size_t>(other_.capacity());
   }
@@ -194,20 +195,16 @@ class ReplacedModelCommand : public ModelCommand {
   void Undo() override { Exchange(); }
 
  private:
-  static QByteArray Pack(const std::string& snapshot) {
-    // Level 1: most of what a model repeats (names, PIDs in steps) is found at once; higher levels cost
-    // several times the time for a few per cent.
-    return qCompress(reinterpret_cast<const uchar*>(snapshot.data()), static_cast<qsizetype>(snapshot.size()),
-                     1);
-  }
   void Exchange() {
-    QByteArray now = Pack(SnapshotModel(db_));
+    SnapshotModel(db_, scratch_);
+    QByteArray now = Pack(scratch_);
     const QByteArray bytes = qUncompress(other_);
-    RestoreModel(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), db_);
+    RestoreModel(View(bytes), db_);
     other_ = std::move(now);
   }
 
   DATABASESATELLITETABLE& db_;
+  std::string& scratch_;
   QByteArray other_;
 };
 
@@ -268,8 +265,9 @@ std::unique_ptr<ModelCommand> DeleteSatelliteRows(DATABASESATELLITETABLE& db, st
 }
 
 std::unique_ptr<ModelCommand> ReplacedModel(DATABASESATELLITETABLE& db, const std::string& before,
-                                            const QString& text, EditorPlace place, ShowPlace show) {
-  return std::make_unique<ReplacedModelCommand>(db, before, text, place, std::move(show));
+                                            std::string& scratch, const QString& text, EditorPlace place,
+                                            ShowPlace show) {
+  return std::make_unique<ReplacedModelCommand>(db, before, scratch, text, place, std::move(show));
 }
 
 }  // namespace orvane::editor

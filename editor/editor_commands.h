@@ -82,8 +82,10 @@ std::unique_ptr<ModelCommand> DeleteSatelliteRows(DATABASESATELLITETABLE& db, st
                                                   EditorPlace place, ShowPlace show);
 
 // A step that has already replaced the whole model (an import, an Open): `before` is SnapshotModel of the
-// model as it was. Undo brings that back; redo the model as the step left it.
+// model as it was. Undo brings that back; redo the model as the step left it. `scratch` is where undo and
+// redo write the snapshot of the model they replace (reused, owned by the caller, who outlives the command).
 std::unique_ptr<ModelCommand> ReplacedModel(DATABASESATELLITETABLE& db, const std::string& before,
-                                            const QString& text, EditorPlace place, ShowPlace show);
+                                            std::string& scratch, const QString& text, EditorPlace place,
+                                            ShowPlace show);
 
 }  // namespace orvane::editor

@@ -35,6 +35,7 @@ bool Empty(const DATABASESATELLITEINFO& sat) {
 
 class Writer {
  public:
+  explicit Writer(std::string& o) : out(o) { out.clear(); }
   void Byte(std::uint8_t b) { out.push_back(static_cast<char>(b)); }
   void Word(std::uint32_t v) {
     for (int i = 0; i < 4; ++i) Byte(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -44,7 +45,7 @@ class Writer {
     Word(static_cast<std::uint32_t>(s.size()));
     out += s;
   }
-  std::string out;
+  std::string& out;
 };
 
 class Reader {
@@ -110,52 +111,97 @@ bool SatelliteSlotEmpty(const DATABASESATELLITEINFO& satellite) {
   return Empty(satellite);
 }
 
-std::string SnapshotModel(const DATABASESATELLITETABLE& db) {
-  Writer w;
-  w.Int(db.count);
-  for (int s = 0; s < kSatelliteSlots; ++s) {
-    const auto& sat = db.satellites[static_cast<std::size_t>(s)];
-    if (Empty(sat)) continue;
-    w.Byte(static_cast<std::uint8_t>(s));
-    w.Text(sat.name);
-    w.Int(sat.diseqc);
-    w.Word(sat.eastPosition);
-    for (int t = 0; t < kTransponderSlots; ++t) {
-      const auto& tp = sat.transponders[static_cast<std::size_t>(t)];
-      if (Empty(tp)) continue;
-      w.Byte(static_cast<std::uint8_t>(t));
-      w.Int(tp.frequency);
-      w.Int(tp.symbolRate);
-      w.Int(tp.polarity);
-      w.Int(tp.fec);
-      for (int c = 0; c < kChannelSlots; ++c) {
-        const auto& ch = tp.channels[static_cast<std::size_t>(c)];
-        if (Empty(ch)) continue;
-        w.Byte(static_cast<std::uint8_t>(c));
-        w.Int(ch.videoPid);
-        w.Int(ch.audioPid);
-        w.Int(ch.pcrPid);
-        w.Text(ch.name);
-      }
-      w.Byte(kEndOfList);
+namespace {
+
+void WriteSatellite(Writer& w, int s, const DATABASESATELLITEINFO& sat) {
+  w.Byte(static_cast<std::uint8_t>(s));
+  w.Text(sat.name);
+  w.Int(sat.diseqc);
+  w.Word(sat.eastPosition);
+  for (int t = 0; t < kTransponderSlots; ++t) {
+    const auto& tp = sat.transponders[static_cast<std::size_t>(t)];
+    if (Empty(tp)) continue;
+    w.Byte(static_cast<std::uint8_t>(t));
+    w.Int(tp.frequency);
+    w.Int(tp.symbolRate);
+    w.Int(tp.polarity);
+    w.Int(tp.fec);
+    for (int c = 0; c < kChannelSlots; ++c) {
+      const auto& ch = tp.channels[static_cast<std::size_t>(c)];
+      if (Empty(ch)) continue;
+      w.Byte(static_cast<std::uint8_t>(c));
+      w.Int(ch.videoPid);
+      w.Int(ch.audioPid);
+      w.Int(ch.pcrPid);
+      w.Text(ch.name);
     }
     w.Byte(kEndOfList);
   }
   w.Byte(kEndOfList);
-  return std::move(w.out);
 }
 
-bool RestoreModel(std::string_view snapshot, DATABASESATELLITETABLE& db) {
-  db.count = 0;
-  for (auto& sat : db.satellites)
-    if (!Empty(sat)) sat = DATABASESATELLITEINFO{};
-  Reader r(snapshot);
-  if (!r.Int(db.count)) return false;
+bool ReadSatellites(Reader& r, DATABASESATELLITETABLE& db) {
   for (;;) {
     std::uint8_t s = 0;
     if (!r.Byte(s)) return false;
     if (s == kEndOfList) return r.AtEnd();
     if (s >= kSatelliteSlots || !ReadSatellite(r, db.satellites[s])) return false;
+  }
+}
+
+}  // namespace
+
+void SnapshotModel(const DATABASESATELLITETABLE& db, std::string& out) {
+  Writer w(out);
+  w.Int(db.count);
+  for (int s = 0; s < kSatelliteSlots; ++s) {
+    const auto& sat = db.satellites[static_cast<std::size_t>(s)];
+    if (!Empty(sat)) WriteSatellite(w, s, sat);
+  }
+  w.Byte(kEndOfList);
+}
+
+std::string SnapshotModel(const DATABASESATELLITETABLE& db) {
+  std::string out;
+  SnapshotModel(db, out);
+  return out;
+}
+
+bool RestoreModel(std::string_view snapshot, DATABASESATELLITETABLE& db) {
+  db.count = 0;
+  for (auto& sat : db.satellites)
+    if (!Empty(sat)) ClearSatellite(sat);
+  Reader r(snapshot);
+  return r.Int(db.count) && ReadSatellites(r, db);
+}
+
+std::string SnapshotSatellites(const DATABASESATELLITETABLE& db, const std::vector<int>& slots) {
+  std::string out;
+  Writer w(out);
+  for (int s : slots) {
+    if (s < 0 || s >= kSatelliteSlots) continue;
+    const auto& sat = db.satellites[static_cast<std::size_t>(s)];
+    if (!Empty(sat)) WriteSatellite(w, s, sat);
+  }
+  w.Byte(kEndOfList);
+  return out;
+}
+
+bool RestoreSatellites(std::string_view snapshot, DATABASESATELLITETABLE& db) {
+  Reader r(snapshot);
+  return ReadSatellites(r, db);
+}
+
+void ClearSatellite(DATABASESATELLITEINFO& satellite) {
+  satellite.name.clear();
+  satellite.diseqc = 0;
+  satellite.eastPosition = 0;
+  for (auto& tp : satellite.transponders) {
+    tp.frequency = tp.symbolRate = tp.polarity = tp.fec = 0;
+    for (auto& ch : tp.channels) {
+      ch.videoPid = ch.audioPid = ch.pcrPid = 0;
+      ch.name.clear();
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "channeldb/records.h"
 
@@ -15,8 +16,19 @@ bool SatelliteSlotEmpty(const DATABASESATELLITEINFO& satellite);
 
 // Every slot that is not empty, with its slot number, in a private byte layout.
 std::string SnapshotModel(const DATABASESATELLITETABLE& db);
+// The same into `out`, reusing its storage: a full model's snapshot is some 15 MB, and fresh memory of that
+// size costs more to touch the first time than writing the snapshot does.
+void SnapshotModel(const DATABASESATELLITETABLE& db, std::string& out);
 // Puts a snapshot back: every slot it does not name becomes empty. False (and the model left empty from the
 // first bad byte on) when the bytes are not a snapshot.
 bool RestoreModel(std::string_view snapshot, DATABASESATELLITETABLE& db);
+
+// The same for some satellite slots only (the satellites a delete empties): RestoreSatellites writes the
+// slots the snapshot names and leaves every other slot as it is.
+std::string SnapshotSatellites(const DATABASESATELLITETABLE& db, const std::vector<int>& slots);
+bool RestoreSatellites(std::string_view snapshot, DATABASESATELLITETABLE& db);
+
+// Empties a slot in place (its names keep their storage for the next use).
+void ClearSatellite(DATABASESATELLITEINFO& satellite);
 
 }  // namespace orvane::editor
