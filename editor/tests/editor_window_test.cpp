@@ -926,6 +926,8 @@ TEST_F(EditorWindow, EnterSavesEachRecordDialog) {
     SCOPED_TRACE(d->windowTitle().toStdString());
     d->show();
     QApplication::processEvents();
+    if (const char* dir = std::getenv("ORVANE_SHOTS"))
+      d->grab().save(QString::fromLocal8Bit(dir) + "/" + d->objectName() + ".png");
     QWidget* input = d->findChildren<QLineEdit*>().front();
     QTest::keyClick(input, Qt::Key_Return);
     EXPECT_FALSE(d->isVisible());
@@ -992,6 +994,15 @@ TEST_F(EditorWindow, SelectDuplicatesMarksTheRepeatedTranspondersForDelete) {
   editor->undoStack->undo();
   EXPECT_EQ(editor->lbTransponderList->count(), 4);
   EXPECT_EQ(editor->SelectDuplicates1->text(), "Select duplicates");
+  if (const char* dir = std::getenv("ORVANE_SHOTS")) {
+    const QString shots = QString::fromLocal8Bit(dir);
+    for (QMenu* menu : {editor->pmTransponderPopupMenu, editor->Edit3, editor->File1}) {
+      menu->popup({0, 0});
+      QApplication::processEvents();
+      menu->grab().save(shots + "/" + menu->objectName() + ".png");
+      menu->hide();
+    }
+  }
 }
 
 TEST_F(ShownEditor, FindBarOpensUnderTheListsAndAMatchBecomesCurrent) {
