@@ -272,7 +272,11 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
   }
 }
 
-TfrmEditSatTP::~TfrmEditSatTP() = default;
+TfrmEditSatTP::~TfrmEditSatTP() {
+  // The history is deleted with the other children, and clearing itself on the way out it reports the clean
+  // state and index once more: that must not reach this half-destroyed window.
+  undoStack->disconnect();
+}
 
 // ---- Lookups
 // ------------------------------------------------------------------------------------------------
