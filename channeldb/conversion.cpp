@@ -23,20 +23,22 @@ int ListedSatelliteCount(const DATABASESATELLITETABLE& db) {
   return static_cast<int>(std::count_if(db.satellites.begin(), db.satellites.end(), SatelliteSlotUsed));
 }
 
-void ClearSatellites(DATABASESATELLITETABLE& db) {
-  // Field by field: names keep their storage, so that reopening a database does not reallocate 600,000 strings.
-  for (auto& sat : db.satellites) {
-    sat.name.clear();
-    sat.diseqc = 0;
-    sat.eastPosition = 0;
-    for (auto& tp : sat.transponders) {
-      tp.frequency = tp.symbolRate = tp.polarity = tp.fec = 0;
-      for (auto& ch : tp.channels) {
-        ch.videoPid = ch.audioPid = ch.pcrPid = 0;
-        ch.name.clear();
-      }
+void ClearSatellite(DATABASESATELLITEINFO& satellite) {
+  satellite.name.clear();
+  satellite.diseqc = 0;
+  satellite.eastPosition = 0;
+  for (auto& tp : satellite.transponders) {
+    tp.frequency = tp.symbolRate = tp.polarity = tp.fec = 0;
+    for (auto& ch : tp.channels) {
+      ch.videoPid = ch.audioPid = ch.pcrPid = 0;
+      ch.name.clear();
     }
   }
+}
+
+void ClearSatellites(DATABASESATELLITETABLE& db) {
+  // Field by field: names keep their storage, so that reopening a database does not reallocate 600,000 strings.
+  for (auto& sat : db.satellites) ClearSatellite(sat);
 }
 
 ImageToModelReport ImageToModel(const SatelliteImage& image, const SatelliteNameTable& names,

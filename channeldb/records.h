@@ -62,6 +62,8 @@ struct DATABASESATELLITETABLE {
 bool SatelliteSlotUsed(const DATABASESATELLITEINFO& satellite);
 // Number of rows the satellite list shows: the used slots.
 int ListedSatelliteCount(const DATABASESATELLITETABLE& db);
+// Empties one slot in place: its names keep their storage for the next use.
+void ClearSatellite(DATABASESATELLITEINFO& satellite);
 // Resets every slot to empty (the count is kept).
 void ClearSatellites(DATABASESATELLITETABLE& db);
 

@@ -192,17 +192,4 @@ bool RestoreSatellites(std::string_view snapshot, DATABASESATELLITETABLE& db) {
   return ReadSatellites(r, db);
 }
 
-void ClearSatellite(DATABASESATELLITEINFO& satellite) {
-  satellite.name.clear();
-  satellite.diseqc = 0;
-  satellite.eastPosition = 0;
-  for (auto& tp : satellite.transponders) {
-    tp.frequency = tp.symbolRate = tp.polarity = tp.fec = 0;
-    for (auto& ch : tp.channels) {
-      ch.videoPid = ch.audioPid = ch.pcrPid = 0;
-      ch.name.clear();
-    }
-  }
-}
-
 }  // namespace orvane::editor

@@ -28,7 +28,4 @@ bool RestoreModel(std::string_view snapshot, DATABASESATELLITETABLE& db);
 std::string SnapshotSatellites(const DATABASESATELLITETABLE& db, const std::vector<int>& slots);
 bool RestoreSatellites(std::string_view snapshot, DATABASESATELLITETABLE& db);
 
-// Empties a slot in place (its names keep their storage for the next use).
-void ClearSatellite(DATABASESATELLITEINFO& satellite);
-
 }  // namespace orvane::editor

@@ -63,6 +63,25 @@ std::vector<QWidget*> PanelInputs(orvane::pictures::PicturePanels& p) {
           p.edOpeningPIC, p.sbBrightnessRadioPic, p.rbMainMenu};
 }
 
+// What every window has: its Start button, port list, status line, gauge and port; shown again by hiding it.
+template <class Window>
+Subject Parts(std::unique_ptr<Window> w, QPushButton* start, std::function<int()> tag) {
+  Subject s;
+  s.start = start;
+  s.ports = w->cbSerialPort;
+  s.status = w->lblStatus;
+  s.gauge = w->gaugePercent;
+  s.comm = &w->commSerial;
+  s.tag = std::move(tag);
+  auto* raw = w.get();
+  s.showAgain = [raw] {
+    raw->hide();
+    raw->show();
+  };
+  s.window = std::move(w);
+  return s;
+}
+
 Subject SoftwareUpdate(Env& e) {
   // A software image (all zero: quick to compress, a few dozen packets).
   picture_test::WriteFile(e.dir.filePath("rom.bin").toStdString(), std::vector<std::uint8_t>(1179648, 0));
@@ -71,15 +90,9 @@ Subject SoftwareUpdate(Env& e) {
   w->show();
   e.prompts.files.push_back(e.dir.filePath("rom.bin"));
   w->btnSelectFile->click();
-  Subject s;
-  s.start = w->btnStart;
-  s.ports = w->cbSerialPort;
-  s.status = w->lblStatus;
-  s.gauge = w->gaugePercent;
-  s.comm = &w->commSerial;
-  s.locked = {w->cbSerialPort, w->btnSelectFile};
   auto* raw = w.get();
-  s.tag = [raw] { return raw->StartTag(); };
+  Subject s = Parts(std::move(w), raw->btnStart, [raw] { return raw->StartTag(); });
+  s.locked = {raw->cbSerialPort, raw->btnSelectFile};
   // Each showing asks for "Select File" again before Start; the file chosen stays chosen.
   s.showAgain = [raw, &e] {
     raw->hide();
@@ -90,7 +103,6 @@ Subject SoftwareUpdate(Env& e) {
   s.startCaption = "Start";
   s.cancelCaption = "Cancel";
   s.waiting = "Waiting B00B";
-  s.window = std::move(w);
   return s;
 }
 
@@ -98,24 +110,13 @@ Subject PictureUpload(Env& e) {
   auto w = std::make_unique<orvane::pictures::TfrmIRDUploader>(e.app, std::make_unique<picture_test::FakeEncoder>());
   w->show();
   w->rbOpening->setChecked(true);
-  Subject s;
-  s.start = w->BitBtn2;
-  s.ports = w->cbSerialPort;
-  s.status = w->lblStatus;
-  s.gauge = w->gaugePercent;
-  s.comm = &w->commSerial;
-  s.locked = PanelInputs(*w);
-  s.locked.push_back(w->cbSerialPort);
   auto* raw = w.get();
-  s.tag = [raw] { return raw->UploadTag(); };
-  s.showAgain = [raw] {
-    raw->hide();
-    raw->show();
-  };
+  Subject s = Parts(std::move(w), raw->BitBtn2, [raw] { return raw->UploadTag(); });
+  s.locked = PanelInputs(*raw);
+  s.locked.push_back(raw->cbSerialPort);
   s.startCaption = "Start picture upload";
   s.cancelCaption = "Cancel picture upload";
   s.waiting = "Waiting B00B";
-  s.window = std::move(w);
   return s;
 }
 
@@ -124,25 +125,14 @@ Subject DataAreaDownload(Env& e) {
   w->show();
   e.prompts.files.push_back(e.dir.filePath("area.dat"));
   w->btnSelctFile->click();
-  Subject s;
-  s.start = w->BitBtn2;
-  s.ports = w->cbSerialPort;
-  s.status = w->lblStatus;
-  s.gauge = w->gaugePercent;
-  s.comm = &w->commSerial;
-  s.locked = PanelInputs(*w);
-  s.locked.insert(s.locked.end(), {w->cbSerialPort, w->cbProgram, w->edSatTp, w->btnSatTp, w->edFileName,
-                                   w->btnSelctFile});
   auto* raw = w.get();
-  s.tag = [raw] { return raw->StartTag(); };
-  s.showAgain = [raw] {
-    raw->hide();
-    raw->show();
-  };
+  Subject s = Parts(std::move(w), raw->BitBtn2, [raw] { return raw->StartTag(); });
+  s.locked = PanelInputs(*raw);
+  s.locked.insert(s.locked.end(), {raw->cbSerialPort, raw->cbProgram, raw->edSatTp, raw->btnSatTp,
+                                   raw->edFileName, raw->btnSelctFile});
   s.startCaption = "Start";
   s.cancelCaption = "Cancel";
   s.waiting = "Waiting BABO";
-  s.window = std::move(w);
   return s;
 }
 
