@@ -27,6 +27,7 @@
 #include "editor/editor_core.h"
 #include "editor/editor_tools.h"
 #include "editor/list_box.h"
+#include "editor/list_models.h"
 #include "editor/model_snapshot.h"
 #include "editor/record_adapters.h"
 #include "editor/record_dialog_parts.h"
@@ -180,6 +181,15 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
       CaptionPanel(this, "pnManualAnalogChannelList", "Manual/Analog channel list", chLeft,
                    kWidth - 4 * kMargin - kSatelliteWidth - kTransponderWidth);
   lbManualAnalogChannelList = list("lbManualAnalogChannelList");
+  satellites_ = new core::SatelliteListModel(db(), this);
+  satellites_->setObjectName(QStringLiteral("satelliteModel"));
+  transponders_ = new core::TransponderListModel(db(), this);
+  transponders_->setObjectName(QStringLiteral("transponderModel"));
+  channels_ = new core::ChannelListModel(db(), this);
+  channels_->setObjectName(QStringLiteral("channelModel"));
+  lbSatelliteNameList->setModel(satellites_);
+  lbTransponderList->setModel(transponders_);
+  lbManualAnalogChannelList->setModel(channels_);
 
   pnStatusInfo = new QLabel(this);
   pnStatusInfo->setObjectName(QStringLiteral("pnStatusInfo"));
@@ -228,9 +238,9 @@ TfrmEditSatTP::TfrmEditSatTP(orvane::ui::AppContext& app, QWidget* parent)
   connect(lbTransponderList, &OrvaneListBox::KeyUp, this, &TfrmEditSatTP::lbTransponderListKeyUp);
   connect(lbManualAnalogChannelList, &OrvaneListBox::MouseDown, this,
           &TfrmEditSatTP::lbManualAnalogChannelListMouseDown);
-  connect(lbSatelliteNameList, &QListWidget::itemDoubleClicked, this, &TfrmEditSatTP::Edit1Click);
-  connect(lbTransponderList, &QListWidget::itemDoubleClicked, this, &TfrmEditSatTP::pmEditTransponderClick);
-  connect(lbManualAnalogChannelList, &QListWidget::itemDoubleClicked, this, &TfrmEditSatTP::Edit2Click);
+  connect(lbSatelliteNameList, &QAbstractItemView::doubleClicked, this, &TfrmEditSatTP::Edit1Click);
+  connect(lbTransponderList, &QAbstractItemView::doubleClicked, this, &TfrmEditSatTP::pmEditTransponderClick);
+  connect(lbManualAnalogChannelList, &QAbstractItemView::doubleClicked, this, &TfrmEditSatTP::Edit2Click);
   auto dragOver = [this](OrvaneListBox* l, DragMode mode) {
     connect(l, &OrvaneListBox::DragOver, this,
             [this, mode](int, bool* accept) { *accept = dragMode_ == mode; });
@@ -309,30 +319,25 @@ TfrmSelectSatelliteList* TfrmEditSatTP::selectionWindow() const {
 // ---- Refilling
 // ------------------------------------------------------------------------------------------------
 
+const std::vector<int>& TfrmEditSatTP::satelliteRowSlots() const {
+  return satellites_->RowSlots();
+}
+
 void TfrmEditSatTP::ShowSatelliteRows(const std::vector<int>& rowSlots) {
-  satelliteSlots_ = rowSlots;
-  lbSatelliteNameList->clear();
-  QStringList rows;
-  for (int s : rowSlots) rows << Latin1(core::SatelliteRow(s, db().satellites[static_cast<std::size_t>(s)]));
-  lbSatelliteNameList->addItems(rows);
+  satellites_->ShowRows(rowSlots);
 }
 
 void TfrmEditSatTP::RefillSatelliteList() {
   if (findBar) findBar->Invalidate();  // the model may have changed outside the undo history
   ShowSatelliteRows(core::SatelliteRowSlots(db()));
-  RefillTransponderList(satelliteSlots_.empty() ? 0 : satelliteSlots_.front());
+  const auto& rowSlots = satellites_->RowSlots();
+  RefillTransponderList(rowSlots.empty() ? 0 : rowSlots.front());
 }
 
 void TfrmEditSatTP::RefillTransponderList(int satelliteSlot) {
   currentSatellite_ = std::clamp(satelliteSlot, 0, kSatelliteSlots - 1);
-  lbTransponderList->clear();
-  const auto& sat = satellite();
-  const int n = core::TransponderRowCount(sat);
-  QStringList rows;
-  for (int t = 0; t < n; ++t)
-    rows << Latin1(core::TransponderRow(t, sat.transponders[static_cast<std::size_t>(t)]));
-  lbTransponderList->addItems(rows);
-  if (n > 0) lbTransponderList->setCurrentRow(0);
+  transponders_->ShowSatellite(currentSatellite_);
+  if (transponders_->rowCount() > 0) lbTransponderList->SetCurrentRow(0);
   RefillChannelList(currentSatellite_, 0);
   UpdateStatusLine();
 }
@@ -342,45 +347,36 @@ void TfrmEditSatTP::RefillChannelList(int satelliteSlot, int transponderSlot) {
   currentTransponder_ = std::clamp(transponderSlot, 0, kTransponderSlots - 1);
   const auto& tp = transponder();
   currentAnalog_ = tp.analog();
-  lbManualAnalogChannelList->clear();
-  const int n = core::ChannelRowCount(tp);
-  QStringList rows;
-  for (int c = 0; c < n; ++c)
-    rows << Latin1(core::ChannelRow(tp.channels[static_cast<std::size_t>(c)], currentAnalog_));
-  lbManualAnalogChannelList->addItems(rows);
-  if (n > 0) lbManualAnalogChannelList->setCurrentRow(0);
+  channels_->ShowTransponder(currentSatellite_, currentTransponder_);
+  if (channels_->rowCount() > 0) lbManualAnalogChannelList->SetCurrentRow(0);
 }
 
 void TfrmEditSatTP::UpdateStatusLine() {
   int selectedSlot = -1;
-  const int current = lbSatelliteNameList->currentRow();
-  if (current >= 0 && current < static_cast<int>(satelliteSlots_.size()) &&
-      lbSatelliteNameList->item(current)->isSelected()) {
-    selectedSlot = satelliteSlots_[static_cast<std::size_t>(current)];
+  const auto& rowSlots = satellites_->RowSlots();
+  const int current = lbSatelliteNameList->CurrentRow();
+  if (current >= 0 && current < static_cast<int>(rowSlots.size()) && lbSatelliteNameList->IsRowSelected(current)) {
+    selectedSlot = rowSlots[static_cast<std::size_t>(current)];
   } else {
-    const auto selected = SelectedRows(lbSatelliteNameList);
+    const auto selected = lbSatelliteNameList->SelectedRows();
     const auto it = std::find(selected.begin(), selected.end(), true);
-    if (it != selected.end()) selectedSlot = satelliteSlots_[static_cast<std::size_t>(it - selected.begin())];
+    if (it != selected.end() && it - selected.begin() < static_cast<std::ptrdiff_t>(rowSlots.size()))
+      selectedSlot = rowSlots[static_cast<std::size_t>(it - selected.begin())];
   }
-  pnStatusInfo->setText(Latin1(core::StatusLine(db(), lbSatelliteNameList->count(), selectedSlot)));
+  pnStatusInfo->setText(Latin1(core::StatusLine(db(), lbSatelliteNameList->RowCount(), selectedSlot)));
 }
 
 void TfrmEditSatTP::MakeSatelliteCurrent() {
-  const int row = lbSatelliteNameList->currentRow();
-  if (row < 0 || row >= static_cast<int>(satelliteSlots_.size())) return;
-  RefillTransponderList(satelliteSlots_[static_cast<std::size_t>(row)]);
+  const int row = lbSatelliteNameList->CurrentRow();
+  const auto& rowSlots = satellites_->RowSlots();
+  if (row < 0 || row >= static_cast<int>(rowSlots.size())) return;
+  RefillTransponderList(rowSlots[static_cast<std::size_t>(row)]);
 }
 
 void TfrmEditSatTP::MakeTransponderCurrent() {
-  const int row = lbTransponderList->currentRow();
-  if (row < 0 || row >= lbTransponderList->count()) return;
+  const int row = lbTransponderList->CurrentRow();
+  if (row < 0 || row >= lbTransponderList->RowCount()) return;
   RefillChannelList(currentSatellite_, row);
-}
-
-std::vector<bool> TfrmEditSatTP::SelectedRows(const OrvaneListBox* list) const {
-  std::vector<bool> selected(static_cast<std::size_t>(list->count()));
-  for (int r = 0; r < list->count(); ++r) selected[static_cast<std::size_t>(r)] = list->item(r)->isSelected();
-  return selected;
 }
 
 // ---- Geometry, caption, keys, closing
@@ -500,17 +496,17 @@ std::size_t TfrmEditSatTP::UndoHistoryBytes() const {
 void TfrmEditSatTP::ShowPlace(const core::EditorPlace& place) {
   findBar->Invalidate();
   ShowSatelliteRows(core::SatelliteRowSlots(db()));
-  const auto it = std::find(satelliteSlots_.begin(), satelliteSlots_.end(), place.satellite);
-  int slot = satelliteSlots_.empty() ? 0 : satelliteSlots_.front();
-  if (it != satelliteSlots_.end()) {
-    slot = *it;
-    lbSatelliteNameList->setCurrentRow(static_cast<int>(it - satelliteSlots_.begin()));
+  const auto& rowSlots = satellites_->RowSlots();
+  int slot = rowSlots.empty() ? 0 : rowSlots.front();
+  if (const int row = satellites_->RowOf(place.satellite); row >= 0) {
+    slot = place.satellite;
+    lbSatelliteNameList->SetCurrentRow(row);
   }
   RefillTransponderList(slot);
-  const int rows = lbTransponderList->count();
+  const int rows = lbTransponderList->RowCount();
   if (rows > 0 && place.transponder > 0) {
     const int row = std::min(place.transponder, rows - 1);
-    lbTransponderList->setCurrentRow(row);
+    lbTransponderList->SetCurrentRow(row);
     RefillChannelList(slot, row);
   }
   UpdateStatusLine();
@@ -545,10 +541,9 @@ void TfrmEditSatTP::FormActivate() {
   // Showing the editor loads the downloaded data again; unsaved edits are not dropped without asking.
   if (!MaySetEditsAside()) return;
   *clipboard_ = DATABASESATELLITEINFO{};
-  lbSatelliteNameList->clear();
-  lbTransponderList->clear();
-  lbManualAnalogChannelList->clear();
-  satelliteSlots_.clear();
+  satellites_->Clear();
+  transponders_->Clear();
+  channels_->Clear();
   RunImport();
 }
 
@@ -652,7 +647,7 @@ void TfrmEditSatTP::Open1Click() {
                          p.satelliteNameTable, p.channelTable);
   PushLoaded(before, QStringLiteral("Open"));
   RefillSatelliteList();
-  if (lbTransponderList->count() > 0) lbTransponderList->setCurrentRow(0);
+  if (lbTransponderList->RowCount() > 0) lbTransponderList->SetCurrentRow(0);
   SetCaption(*path);
 }
 
@@ -674,7 +669,7 @@ bool TfrmEditSatTP::SaveTo(const QString& path, bool reportLosses, bool keepPrev
     }
   }
   const core::SaveOutcome outcome =
-      core::SaveDatabaseFile(file, p.database, core::NamedSatelliteSlots(satelliteSlots_), p.satelliteImage,
+      core::SaveDatabaseFile(file, p.database, core::NamedSatelliteSlots(satellites_->RowSlots()), p.satelliteImage,
                              p.satelliteNameTable, p.channelTable);
   if (!outcome.ok()) {
     app_.prompts().Error(QString::fromLocal8Bit(core::SaveFailureText(file, outcome).c_str()));
@@ -727,21 +722,21 @@ void TfrmEditSatTP::Comparewith1Click() {
 }
 
 void TfrmEditSatTP::findBarMatchChosen(core::FindMatch match) {
-  auto row = std::find(satelliteSlots_.begin(), satelliteSlots_.end(), match.satellite);
-  if (row == satelliteSlots_.end()) {
+  int row = satellites_->RowOf(match.satellite);
+  if (row < 0) {
     // The rows may be older than the model (changed behind the lists' back): show it again and look once
     // more.
     ShowSatelliteRows(core::SatelliteRowSlots(db()));
-    row = std::find(satelliteSlots_.begin(), satelliteSlots_.end(), match.satellite);
-    if (row == satelliteSlots_.end()) return;
+    row = satellites_->RowOf(match.satellite);
+    if (row < 0) return;
   }
-  lbSatelliteNameList->setCurrentRow(static_cast<int>(row - satelliteSlots_.begin()));
+  lbSatelliteNameList->SetCurrentRow(row);
   RefillTransponderList(match.satellite);
-  if (match.transponder >= 0 && match.transponder < lbTransponderList->count()) {
-    lbTransponderList->setCurrentRow(match.transponder);
+  if (match.transponder >= 0 && match.transponder < lbTransponderList->RowCount()) {
+    lbTransponderList->SetCurrentRow(match.transponder);
     RefillChannelList(match.satellite, match.transponder);
-    if (match.channel >= 0 && match.channel < lbManualAnalogChannelList->count())
-      lbManualAnalogChannelList->setCurrentRow(match.channel);
+    if (match.channel >= 0 && match.channel < lbManualAnalogChannelList->RowCount())
+      lbManualAnalogChannelList->SetCurrentRow(match.channel);
   }
   UpdateStatusLine();
 }
@@ -750,8 +745,8 @@ void TfrmEditSatTP::findBarMatchChosen(core::FindMatch match) {
 // -----------------------------------------------------------------------
 
 void TfrmEditSatTP::OpenPopup(OrvaneListBox* list, QMenu* menu, QPoint globalPosition, bool evenWhenEmpty) {
-  if (list->count() == 0 && !evenWhenEmpty) return;
-  if (list->count() > 0 && list->selectedItems().isEmpty()) list->setCurrentRow(0);
+  if (list->RowCount() == 0 && !evenWhenEmpty) return;
+  if (list->RowCount() > 0 && list->selectionModel()->selectedIndexes().isEmpty()) list->SetCurrentRow(0);
   lastPopup_ = menu;
   if (showPopupMenus) menu->popup(globalPosition);
 }
@@ -765,7 +760,7 @@ void TfrmEditSatTP::lbSatelliteNameListMouseDown(Qt::MouseButton button, QPoint 
 }
 
 void TfrmEditSatTP::lbSatelliteNameListKeyUp() {
-  if (lbSatelliteNameList->count() > 0) MakeSatelliteCurrent();
+  if (lbSatelliteNameList->RowCount() > 0) MakeSatelliteCurrent();
 }
 
 void TfrmEditSatTP::lbTransponderListMouseDown(Qt::MouseButton button, QPoint globalPosition) {
@@ -793,20 +788,20 @@ void TfrmEditSatTP::StartMove(OrvaneListBox* list, DragMode mode) {
 
 void TfrmEditSatTP::lbSatelliteNameListDragDrop(int row) {
   dragMode_ = kDragNone;
-  if (row < 0 || row >= lbSatelliteNameList->count()) return;
-  const auto selected = SelectedRows(lbSatelliteNameList);
-  if (selected.size() != satelliteSlots_.size()) return;
+  if (row < 0 || row >= lbSatelliteNameList->RowCount()) return;
+  const auto selected = lbSatelliteNameList->SelectedRows();
+  if (selected.size() != satellites_->RowSlots().size()) return;
   auto order = core::DropOrder(selected, row);
   if (!order.empty() && !core::IsIdentityOrder(order))
-    Push(core::ReorderSatellites(db(), satelliteSlots_, std::move(order), QStringLiteral("Move satellites"),
+    Push(core::ReorderSatellites(db(), satellites_->RowSlots(), std::move(order), QStringLiteral("Move satellites"),
                                  Place(), Shower()));
   RefillSatelliteList();
 }
 
 void TfrmEditSatTP::lbTransponderListDragDrop(int row) {
   dragMode_ = kDragNone;
-  if (row < 0 || row >= lbTransponderList->count()) return;
-  const auto selected = SelectedRows(lbTransponderList);
+  if (row < 0 || row >= lbTransponderList->RowCount()) return;
+  const auto selected = lbTransponderList->SelectedRows();
   ChangeSatellite(QStringLiteral("Move transponders"),
                   [&](DATABASESATELLITEINFO& sat) { core::DropTransponders(sat, selected, row); });
   RefillTransponderList(currentSatellite_);
@@ -814,8 +809,8 @@ void TfrmEditSatTP::lbTransponderListDragDrop(int row) {
 
 void TfrmEditSatTP::lbManualAnalogChannelListDragDrop(int row) {
   dragMode_ = kDragNone;
-  if (row < 0 || row >= lbManualAnalogChannelList->count()) return;
-  const auto selected = SelectedRows(lbManualAnalogChannelList);
+  if (row < 0 || row >= lbManualAnalogChannelList->RowCount()) return;
+  const auto selected = lbManualAnalogChannelList->SelectedRows();
   ChangeTransponder(QStringLiteral("Move channels"),
                     [&](DATABASETRANSPONDERINFO& tp) { core::DropChannels(tp, selected, row); });
   RefillChannelList(currentSatellite_, currentTransponder_);
@@ -825,10 +820,10 @@ void TfrmEditSatTP::lbManualAnalogChannelListDragDrop(int row) {
 // ---------------------------------------------------------------------------------------------
 
 void TfrmEditSatTP::Edit1Click() {
-  const int row = lbSatelliteNameList->currentRow();
+  const int row = lbSatelliteNameList->CurrentRow();
   auto* dialog = satelliteDialog();
-  if (!dialog || row < 0 || row >= static_cast<int>(satelliteSlots_.size())) return;
-  const int slot = satelliteSlots_[static_cast<std::size_t>(row)];
+  if (!dialog || row < 0 || row >= static_cast<int>(satellites_->RowSlots().size())) return;
+  const int slot = satellites_->RowSlots()[static_cast<std::size_t>(row)];
   const auto& sat = db().satellites[static_cast<std::size_t>(slot)];
   core::Fill(*dialog, sat);
   app_.ShowModal(*dialog);
@@ -837,7 +832,7 @@ void TfrmEditSatTP::Edit1Click() {
   if (after.name != sat.name || after.diseqc != sat.diseqc || after.eastPosition != sat.eastPosition)
     Push(core::SetSatelliteHeader(db(), slot, std::move(after), QStringLiteral("Edit satellite"),
                                   {slot, currentTransponder_}, Shower()));
-  lbSatelliteNameList->item(row)->setText(Latin1(core::SatelliteRow(slot, sat)));
+  satellites_->RowChanged(row);
 }
 
 void TfrmEditSatTP::Add3Click() {
@@ -845,44 +840,42 @@ void TfrmEditSatTP::Add3Click() {
   if (!dialog) return;
   dialog->Clear();
   app_.ShowModal(*dialog);
-  if (dialog->EditResult != 0 || lbSatelliteNameList->count() >= kSatelliteSlots) return;
+  if (dialog->EditResult != 0 || lbSatelliteNameList->RowCount() >= kSatelliteSlots) return;
   // The first slot that is neither used nor shown by a row: slot "number of rows" while the used slots come
   // first, as they do after every refill.
   int slot = -1;
   for (int s = 0; s < kSatelliteSlots && slot < 0; ++s) {
-    const bool shown = std::find(satelliteSlots_.begin(), satelliteSlots_.end(), s) != satelliteSlots_.end();
+    const bool shown = satellites_->RowOf(s) >= 0;
     if (!shown && !SatelliteSlotUsed(db().satellites[static_cast<std::size_t>(s)])) slot = s;
   }
   if (slot < 0) return;
   Push(core::SetSatelliteHeader(db(), slot, core::Read(*dialog), QStringLiteral("Add satellite"), Place(),
                                 Shower()));
-  satelliteSlots_.push_back(slot);
-  lbSatelliteNameList->addItem(
-      Latin1(core::SatelliteRow(slot, db().satellites[static_cast<std::size_t>(slot)])));
+  satellites_->AppendRow(slot);
 }
 
 void TfrmEditSatTP::Delete1Click() {
-  if (lbSatelliteNameList->count() == 0) return;
-  const auto selected = SelectedRows(lbSatelliteNameList);
-  if (selected.size() != satelliteSlots_.size()) return;
+  if (lbSatelliteNameList->RowCount() == 0) return;
+  const auto selected = lbSatelliteNameList->SelectedRows();
+  if (selected.size() != satellites_->RowSlots().size()) return;
   if (std::find(selected.begin(), selected.end(), true) != selected.end())
-    Push(core::DeleteSatelliteRows(db(), satelliteSlots_, selected, QStringLiteral("Delete satellites"),
+    Push(core::DeleteSatelliteRows(db(), satellites_->RowSlots(), selected, QStringLiteral("Delete satellites"),
                                    Place(), Shower()));
   RefillSatelliteList();
 }
 
 void TfrmEditSatTP::Move2Click() {
-  if (lbSatelliteNameList->count() == 0) return;
+  if (lbSatelliteNameList->RowCount() == 0) return;
   StartMove(lbSatelliteNameList, kDragSatellites);
 }
 
 template <class Order>
 void TfrmEditSatTP::SortSatellites(Order order, const QString& text) {
-  if (lbSatelliteNameList->count() == 0) return;
+  if (lbSatelliteNameList->RowCount() == 0) return;
   WaitCursor wait(lbSatelliteNameList);
-  auto rows = order(db(), satelliteSlots_);
+  auto rows = order(db(), satellites_->RowSlots());
   if (!core::IsIdentityOrder(rows))
-    Push(core::ReorderSatellites(db(), satelliteSlots_, std::move(rows), text, Place(), Shower()));
+    Push(core::ReorderSatellites(db(), satellites_->RowSlots(), std::move(rows), text, Place(), Shower()));
   RefillSatelliteList();
 }
 
@@ -898,7 +891,7 @@ void TfrmEditSatTP::Sortbydegree2Click() {
 
 void TfrmEditSatTP::pmEditTransponderClick() {
   auto* dialog = transponderDialog();
-  if (!dialog || lbTransponderList->count() == 0 || currentTransponder_ >= lbTransponderList->count()) return;
+  if (!dialog || lbTransponderList->RowCount() == 0 || currentTransponder_ >= lbTransponderList->RowCount()) return;
   auto& tp = transponder();
   core::Fill(*dialog, tp);
   app_.ShowModal(*dialog);
@@ -908,44 +901,43 @@ void TfrmEditSatTP::pmEditTransponderClick() {
   if (after.frequency != before.frequency || after.symbolRate != before.symbolRate ||
       after.polarity != before.polarity || after.fec != before.fec)
     Push(core::SetTransponderFields(tp, after, QStringLiteral("Edit transponder"), Place(), Shower()));
-  lbTransponderList->item(currentTransponder_)
-      ->setText(Latin1(core::TransponderRow(currentTransponder_, tp)));
+  transponders_->RowChanged(currentTransponder_);
   // A changed symbol rate can turn the transponder analog or digital: its channels then read the other way.
   RefillChannelList(currentSatellite_, currentTransponder_);
 }
 
 void TfrmEditSatTP::Add2Click() {
   auto* dialog = transponderDialog();
-  const int n = lbTransponderList->count();
-  if (!dialog || lbSatelliteNameList->count() == 0 || n >= kTransponderSlots) return;
+  const int n = lbTransponderList->RowCount();
+  if (!dialog || lbSatelliteNameList->RowCount() == 0 || n >= kTransponderSlots) return;
   dialog->Clear();
   app_.ShowModal(*dialog);
   if (dialog->EditResult != 0) return;
   auto& tp = satellite().transponders[static_cast<std::size_t>(n)];
   Push(core::SetTransponderFields(tp, core::Read(*dialog, core::TransponderFields{}),
                                   QStringLiteral("Add transponder"), Place(), Shower()));
-  lbTransponderList->addItem(Latin1(core::TransponderRow(n, tp)));
+  transponders_->AppendRows(1);
   UpdateStatusLine();
 }
 
 void TfrmEditSatTP::DeleteTpClick() {
-  if (lbTransponderList->count() == 0) return;
-  const auto selected = SelectedRows(lbTransponderList);
+  if (lbTransponderList->RowCount() == 0) return;
+  const auto selected = lbTransponderList->SelectedRows();
   ChangeSatellite(QStringLiteral("Delete transponders"),
                   [&](DATABASESATELLITEINFO& sat) { core::DeleteTransponders(sat, selected); });
   RefillTransponderList(currentSatellite_);
 }
 
 void TfrmEditSatTP::Move1Click() {
-  if (lbTransponderList->count() == 0) return;
+  if (lbTransponderList->RowCount() == 0) return;
   StartMove(lbTransponderList, kDragTransponders);
 }
 
 template <class Sort>
 void TfrmEditSatTP::SortTransponders(Sort sort, const QString& text) {
-  if (lbTransponderList->count() == 0) return;
+  if (lbTransponderList->RowCount() == 0) return;
   WaitCursor wait(lbTransponderList);
-  const int rows = lbTransponderList->count();
+  const int rows = lbTransponderList->RowCount();
   ChangeSatellite(text, [&](DATABASESATELLITEINFO& sat) { sort(sat, rows); });
   RefillTransponderList(currentSatellite_);
 }
@@ -968,24 +960,22 @@ void TfrmEditSatTP::CopyAllTPs1Click() {
 }
 
 void TfrmEditSatTP::PasteTPs1Click() {
-  const int from = lbTransponderList->count();
+  const int from = lbTransponderList->RowCount();
   int pasted = 0;
   ChangeSatellite(QStringLiteral("Paste TPs"), [&](DATABASESATELLITEINFO& sat) {
     pasted = core::PasteTransponders(sat, from, *clipboard_);
   });
-  for (int t = from; t < from + pasted; ++t)
-    lbTransponderList->addItem(
-        Latin1(core::TransponderRow(t, satellite().transponders[static_cast<std::size_t>(t)])));
+  transponders_->AppendRows(pasted);
   if (pasted > 0) UpdateStatusLine();
 }
 
 // Selects the rows that repeat an earlier kept row, ready for Delete; the current row stays the current one.
 void TfrmEditSatTP::SelectDuplicates1Click() {
-  if (lbTransponderList->count() == 0) return;
+  if (lbTransponderList->RowCount() == 0) return;
   const std::vector<int> rows = core::DuplicateTransponderRows(satellite());
   lbTransponderList->clearSelection();
   for (int r : rows)
-    if (r >= 0 && r < lbTransponderList->count()) lbTransponderList->item(r)->setSelected(true);
+    if (r >= 0 && r < lbTransponderList->RowCount()) lbTransponderList->SetRowSelected(r, true);
   if (rows.empty())
     app_.prompts().Message(QStringLiteral("No transponder of this satellite repeats another one."));
 }
@@ -994,8 +984,8 @@ void TfrmEditSatTP::SelectDuplicates1Click() {
 // -------------------------------------------------------------------------------------------------
 
 void TfrmEditSatTP::Edit2Click() {
-  const int row = lbManualAnalogChannelList->currentRow();
-  if (row < 0 || row >= lbManualAnalogChannelList->count()) return;
+  const int row = lbManualAnalogChannelList->CurrentRow();
+  if (row < 0 || row >= lbManualAnalogChannelList->RowCount()) return;
   auto& ch = transponder().channels[static_cast<std::size_t>(row)];
   const bool analog = transponder().analog();
   DATABASECHANNELINFO after;
@@ -1016,15 +1006,15 @@ void TfrmEditSatTP::Edit2Click() {
   }
   if (after != ch)
     Push(core::SetChannel(ch, std::move(after), QStringLiteral("Edit channel"), Place(), Shower()));
-  lbManualAnalogChannelList->item(row)->setText(Latin1(core::ChannelRow(ch, analog)));
+  channels_->RowChanged(row);
 }
 
 void TfrmEditSatTP::Add1Click() {
-  if (lbSatelliteNameList->count() == 0 || lbTransponderList->count() == 0 ||
-      lbManualAnalogChannelList->count() >= kChannelSlots)
+  if (lbSatelliteNameList->RowCount() == 0 || lbTransponderList->RowCount() == 0 ||
+      lbManualAnalogChannelList->RowCount() >= kChannelSlots)
     return;
   MakeTransponderCurrent();
-  const int m = lbManualAnalogChannelList->count();
+  const int m = lbManualAnalogChannelList->RowCount();
   if (m >= kChannelSlots) return;
   auto& ch = transponder().channels[static_cast<std::size_t>(m)];
   const bool analog = transponder().analog();
@@ -1045,14 +1035,14 @@ void TfrmEditSatTP::Add1Click() {
     after = core::Read(*dialog, DATABASECHANNELINFO{});
   }
   Push(core::SetChannel(ch, std::move(after), QStringLiteral("Add channel"), Place(), Shower()));
-  lbManualAnalogChannelList->addItem(Latin1(core::ChannelRow(ch, analog)));
+  channels_->AppendRows(1);
   UpdateStatusLine();
 }
 
 void TfrmEditSatTP::Delete2Click() {
   // On an empty list there is nothing selected to delete; clearing the slots would wipe unlisted channels.
-  if (lbManualAnalogChannelList->count() == 0) return;
-  const auto selected = SelectedRows(lbManualAnalogChannelList);
+  if (lbManualAnalogChannelList->RowCount() == 0) return;
+  const auto selected = lbManualAnalogChannelList->SelectedRows();
   ChangeTransponder(QStringLiteral("Delete channels"),
                     [&](DATABASETRANSPONDERINFO& tp) { core::DeleteChannels(tp, selected); });
   RefillChannelList(currentSatellite_, currentTransponder_);
@@ -1060,6 +1050,6 @@ void TfrmEditSatTP::Delete2Click() {
 }
 
 void TfrmEditSatTP::Move3Click() {
-  if (lbManualAnalogChannelList->count() == 0) return;
+  if (lbManualAnalogChannelList->RowCount() == 0) return;
   StartMove(lbManualAnalogChannelList, kDragChannels);
 }

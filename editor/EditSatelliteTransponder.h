@@ -32,6 +32,9 @@ class AppContext;
 }
 namespace orvane::editor {
 class FindBar;
+class SatelliteListModel;
+class TransponderListModel;
+class ChannelListModel;
 }
 
 namespace orvane::satcodx {
@@ -102,7 +105,7 @@ class TfrmEditSatTP : public QDialog {
   int currentTransponder() const { return currentTransponder_; }
   bool currentTransponderIsAnalog() const { return currentAnalog_; }
   int dragMode() const { return dragMode_; }
-  const std::vector<int>& satelliteRowSlots() const { return satelliteSlots_; }
+  const std::vector<int>& satelliteRowSlots() const;
   const DATABASESATELLITEINFO& transponderClipboard() const { return *clipboard_; }
   // Whether a menu or pop-up opens its menus for real; tests turn it off and call the handlers.
   bool showPopupMenus = true;
@@ -113,6 +116,11 @@ class TfrmEditSatTP : public QDialog {
   bool hasUnsavedEdits() const;
   // Sizes of what the undo history keeps, in bytes.
   std::size_t UndoHistoryBytes() const;
+
+  // The models behind the three lists.
+  orvane::editor::SatelliteListModel* satelliteModel() const { return satellites_; }
+  orvane::editor::TransponderListModel* transponderModel() const { return transponders_; }
+  orvane::editor::ChannelListModel* channelModel() const { return channels_; }
 
   // Refilling the lists from the model: all satellites (then the transponders of the first row), the
   // transponders of one satellite (then the channels of its transponder 0), the channels of one transponder.
@@ -214,7 +222,6 @@ class TfrmEditSatTP : public QDialog {
   void PushLoaded(const std::string& before, const QString& text);
   void ChangeSatellite(const QString& text, const std::function<void(DATABASESATELLITEINFO&)>& change);
   void ChangeTransponder(const QString& text, const std::function<void(DATABASETRANSPONDERINFO&)>& change);
-  std::vector<bool> SelectedRows(const OrvaneListBox* list) const;
   void OpenPopup(OrvaneListBox* list, QMenu* menu, QPoint globalPosition, bool evenWhenEmpty);
   void StartMove(OrvaneListBox* list, DragMode mode);
   bool SaveTo(const QString& path, bool reportLosses, bool keepPrevious = false);
@@ -233,7 +240,10 @@ class TfrmEditSatTP : public QDialog {
   int currentTransponder_ = 0;
   bool currentAnalog_ = false;
   int dragMode_ = kDragNone;
-  std::vector<int> satelliteSlots_;  // row -> slot
+  // The lists' models; the satellite model maps its rows to slots.
+  orvane::editor::SatelliteListModel* satellites_ = nullptr;
+  orvane::editor::TransponderListModel* transponders_ = nullptr;
+  orvane::editor::ChannelListModel* channels_ = nullptr;
   std::unique_ptr<DATABASESATELLITEINFO> clipboard_;
   std::unique_ptr<orvane::satcodx::DownloadBuffer> downloadBuffer_;
   QMenu* lastPopup_ = nullptr;

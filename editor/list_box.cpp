@@ -7,15 +7,17 @@
 #include <QDropEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <algorithm>
 
 namespace {
 constexpr char kRowsMime[] = "application/x-orvane-rows";
 }
 
-OrvaneListBox::OrvaneListBox(QWidget* parent) : QListWidget(parent) {
+OrvaneListBox::OrvaneListBox(QWidget* parent) : QListView(parent) {
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setDragDropMode(QAbstractItemView::NoDragDrop);
   setAcceptDrops(true);
@@ -46,7 +48,7 @@ void OrvaneListBox::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QListWidget::keyPressEvent(event);
+  QListView::keyPressEvent(event);
 }
 
 void OrvaneListBox::contextMenuEvent(QContextMenuEvent* event) {
@@ -61,6 +63,42 @@ int OrvaneListBox::RowAt(const QPoint& point) const {
   return index.isValid() ? index.row() : -1;
 }
 
+int OrvaneListBox::RowCount() const {
+  return model() ? model()->rowCount() : 0;
+}
+
+int OrvaneListBox::CurrentRow() const {
+  const QModelIndex current = currentIndex();
+  return current.isValid() ? current.row() : -1;
+}
+
+void OrvaneListBox::SetCurrentRow(int row) {
+  if (!selectionModel()) return;
+  selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::SelectCurrent);
+}
+
+bool OrvaneListBox::IsRowSelected(int row) const {
+  return selectionModel() && row >= 0 && row < RowCount() && selectionModel()->isSelected(model()->index(row, 0));
+}
+
+void OrvaneListBox::SetRowSelected(int row, bool selected) {
+  if (!selectionModel() || row < 0 || row >= RowCount()) return;
+  selectionModel()->select(model()->index(row, 0),
+                           selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+}
+
+std::vector<bool> OrvaneListBox::SelectedRows() const {
+  const int rows = RowCount();
+  std::vector<bool> selected(static_cast<std::size_t>(rows));
+  if (!selectionModel()) return selected;
+  for (const QItemSelectionRange& range : selectionModel()->selection()) {
+    if (range.parent().isValid()) continue;
+    for (int r = std::max(range.top(), 0); r <= range.bottom() && r < rows; ++r)
+      selected[static_cast<std::size_t>(r)] = true;
+  }
+  return selected;
+}
+
 void OrvaneListBox::StartDrag() {
   auto* drag = new QDrag(this);
   auto* data = new QMimeData;
@@ -70,12 +108,12 @@ void OrvaneListBox::StartDrag() {
 }
 
 void OrvaneListBox::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::RightButton) QListWidget::mousePressEvent(event);
+  if (event->button() != Qt::RightButton) QListView::mousePressEvent(event);
   emit MouseDown(event->button(), event->globalPosition().toPoint());
 }
 
 void OrvaneListBox::keyReleaseEvent(QKeyEvent* event) {
-  QListWidget::keyReleaseEvent(event);
+  QListView::keyReleaseEvent(event);
   emit KeyUp();
 }
 

@@ -1,12 +1,14 @@
 // A list box that reports its mouse, key and drag events the way the editor's handlers take them: a press of
 // the right button does not change the selection, and dragging is started by a menu command, not the mouse.
-// Delete and the pop-up keys (the Menu key, Shift+F10) are reported as commands of their own.
+// Delete and the pop-up keys (the Menu key, Shift+F10) are reported as commands of their own. The rows come
+// from a list model; the selection is the view's selection model.
 #pragma once
 
 #include <QFont>
-#include <QListWidget>
+#include <QListView>
+#include <vector>
 
-class OrvaneListBox : public QListWidget {
+class OrvaneListBox : public QListView {
   Q_OBJECT
 
  public:
@@ -16,6 +18,17 @@ class OrvaneListBox : public QListWidget {
   void StartDrag();
   // The row under a point of the viewport, or -1.
   int RowAt(const QPoint& point) const;
+
+  int RowCount() const;
+  // The current row, or -1.
+  int CurrentRow() const;
+  // Makes `row` current and selects it in place of the rows the previous current row selected, as a click
+  // does; rows selected with Ctrl stay selected. A row that does not exist leaves no row current.
+  void SetCurrentRow(int row);
+  bool IsRowSelected(int row) const;
+  void SetRowSelected(int row, bool selected);
+  // Whether each row is selected, for the rows 0..RowCount()-1.
+  std::vector<bool> SelectedRows() const;
 
  signals:
   void MouseDown(Qt::MouseButton button, QPoint globalPosition);

@@ -25,12 +25,14 @@
 #include "editor/editor_core.h"
 #include "editor/editor_tools.h"
 #include "editor/list_box.h"
+#include "editor/tests/list_test_support.h"
 #include "editor/tests/test_databases.h"
 #include "ui/app_context.h"
 #include "ui/tests/qt_app.h"
 #include "urlfetch/tests/local_http_server.h"
 
 namespace fs = std::filesystem;
+using namespace orvane::test;
 using orvane::ui::RecordingPrompts;
 
 namespace {
@@ -45,17 +47,6 @@ const std::filesystem::path kTurksatListing =
 std::string ReadFile(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-QStringList Rows(const QListWidget* list) {
-  QStringList rows;
-  for (int r = 0; r < list->count(); ++r) rows << list->item(r)->text();
-  return rows;
-}
-
-void Select(QListWidget* list, std::initializer_list<int> rows) {
-  list->clearSelection();
-  for (int r : rows) list->item(r)->setSelected(true);
 }
 
 class EditorWindow : public ::testing::Test {
@@ -144,18 +135,18 @@ TEST_F(EditorWindow, ComponentsCarryTheirNamesAndTheListsAreFixedPitch) {
 TEST_F(EditorWindow, RightButtonSelectsRowZeroAndMouseOrKeysMakeARowCurrent) {
   editor->RefillSatelliteList();
   editor->lbSatelliteNameListMouseDown(Qt::RightButton, {});  // empty list: nothing at all
-  EXPECT_EQ(editor->lbSatelliteNameList->currentRow(), -1);
+  EXPECT_EQ(CurrentRow(editor->lbSatelliteNameList), -1);
 
   LoadFiveSatellites();
   editor->lbSatelliteNameList->clearSelection();
   editor->lbSatelliteNameListMouseDown(Qt::RightButton, {});
-  EXPECT_TRUE(editor->lbSatelliteNameList->item(0)->isSelected());
+  EXPECT_TRUE(IsSelected(editor->lbSatelliteNameList, 0));
 
-  editor->lbSatelliteNameList->setCurrentRow(4);
+  SetCurrentRow(editor->lbSatelliteNameList, 4);
   editor->lbSatelliteNameListKeyUp();
   EXPECT_EQ(editor->currentSatellite(), 4);
-  EXPECT_EQ(editor->lbTransponderList->count(), 6);
-  editor->lbTransponderList->setCurrentRow(2);
+  EXPECT_EQ(RowCount(editor->lbTransponderList), 6);
+  SetCurrentRow(editor->lbTransponderList, 2);
   editor->lbTransponderListMouseDown(Qt::LeftButton, {});
   EXPECT_EQ(editor->currentTransponder(), 2);
   EXPECT_TRUE(
@@ -163,7 +154,7 @@ TEST_F(EditorWindow, RightButtonSelectsRowZeroAndMouseOrKeysMakeARowCurrent) {
 
   editor->lbTransponderList->clearSelection();
   editor->lbTransponderListMouseDown(Qt::RightButton, {});
-  EXPECT_TRUE(editor->lbTransponderList->item(0)->isSelected());
+  EXPECT_TRUE(IsSelected(editor->lbTransponderList, 0));
   EXPECT_EQ(editor->currentTransponder(), 2);  // the pop-up does not change the current transponder
 }
 
@@ -189,15 +180,15 @@ TEST_F(EditorWindow, ActivationEmptiesTheClipboardAndImportsTheListingsOnDisk) {
   ASSERT_FALSE(sats.isEmpty());
   EXPECT_TRUE(sats[0].startsWith("001 Turksat 3A/4A(")) << sats[0].toStdString();
   EXPECT_TRUE(sats[0].endsWith("(42.0 E)")) << sats[0].toStdString();
-  EXPECT_GT(editor->lbTransponderList->count(), 10);
-  EXPECT_EQ(editor->lbTransponderList->currentRow(), 0);
-  EXPECT_EQ(editor->lbManualAnalogChannelList->count(), 0);  // the import brings no channels
+  EXPECT_GT(RowCount(editor->lbTransponderList), 10);
+  EXPECT_EQ(CurrentRow(editor->lbTransponderList), 0);
+  EXPECT_EQ(RowCount(editor->lbManualAnalogChannelList), 0);  // the import brings no channels
   EXPECT_TRUE(
       editor->pnStatusInfo->text().startsWith(QStringLiteral("All Satellites (%1), ").arg(sats.size())));
   // Pasting right after the activation appends nothing.
-  const int rows = editor->lbTransponderList->count();
+  const int rows = RowCount(editor->lbTransponderList);
   editor->PasteTPs1Click();
-  EXPECT_EQ(editor->lbTransponderList->count(), rows);
+  EXPECT_EQ(RowCount(editor->lbTransponderList), rows);
   editor->hide();
 
   // Without the index every showing clears the database and says so; the lists show the empty model.
@@ -205,8 +196,8 @@ TEST_F(EditorWindow, ActivationEmptiesTheClipboardAndImportsTheListingsOnDisk) {
   editor->show();
   EXPECT_EQ(prompts.Messages(), QStringList{"File not found"});
   EXPECT_EQ(prompts.log.back().kind, orvane::ui::MessageKind::Error);
-  EXPECT_EQ(editor->lbSatelliteNameList->count(), 0);
-  EXPECT_EQ(editor->lbTransponderList->count(), 0);
+  EXPECT_EQ(RowCount(editor->lbSatelliteNameList), 0);
+  EXPECT_EQ(RowCount(editor->lbTransponderList), 0);
   EXPECT_EQ(ListedSatelliteCount(db()), 0);
   editor->hide();
 }
@@ -232,9 +223,9 @@ TEST_F(EditorWindow, AnImportFailingPartWayLeavesTheListsShowingTheModel) {
   EXPECT_EQ(prompts.log[0].kind, orvane::ui::MessageKind::Error);
   const int listed = ListedSatelliteCount(db());
   ASSERT_GT(listed, 0);
-  EXPECT_EQ(editor->lbSatelliteNameList->count(), listed);
-  EXPECT_TRUE(editor->lbSatelliteNameList->item(0)->text().startsWith("001 Good("));
-  EXPECT_EQ(editor->lbTransponderList->count(), orvane::editor::TransponderRowCount(db().satellites[0]));
+  EXPECT_EQ(RowCount(editor->lbSatelliteNameList), listed);
+  EXPECT_TRUE(RowText(editor->lbSatelliteNameList, 0).startsWith("001 Good("));
+  EXPECT_EQ(RowCount(editor->lbTransponderList), orvane::editor::TransponderRowCount(db().satellites[0]));
   EXPECT_EQ(editor->windowTitle(), "None");  // the caption is set only by an import that ends
 }
 
@@ -242,9 +233,9 @@ TEST_F(EditorWindow, AFileThatCannotBeReadOpensAsTheDefaultsWithoutAMessage) {
   prompts.files.push_back(QStringLiteral("no-such-file.tpd"));
   editor->Open1Click();
   EXPECT_TRUE(prompts.Messages().isEmpty());
-  EXPECT_GT(editor->lbSatelliteNameList->count(), 100);
-  EXPECT_EQ(editor->lbSatelliteNameList->count(), static_cast<int>(editor->satelliteRowSlots().size()));
-  EXPECT_GT(editor->lbTransponderList->count(), 0);
+  EXPECT_GT(RowCount(editor->lbSatelliteNameList), 100);
+  EXPECT_EQ(RowCount(editor->lbSatelliteNameList), static_cast<int>(editor->satelliteRowSlots().size()));
+  EXPECT_GT(RowCount(editor->lbTransponderList), 0);
   EXPECT_EQ(editor->windowTitle(), "no-such-file.tpd");
 }
 
@@ -256,7 +247,7 @@ TEST_F(EditorWindow, OpenRefillsTheThreeLists) {
                   .ok());
   ClearSatellites(db());
   editor->RefillSatelliteList();
-  ASSERT_EQ(editor->lbSatelliteNameList->count(), 0);
+  ASSERT_EQ(RowCount(editor->lbSatelliteNameList), 0);
 
   prompts.files.push_back(QStringLiteral("five.tpd"));
   editor->Open1Click();
@@ -267,14 +258,14 @@ TEST_F(EditorWindow, OpenRefillsTheThreeLists) {
                                                             "004 S3(4.0 E)", "005 S4(5.0 E)"}));
   EXPECT_EQ(Rows(editor->lbTransponderList),
             (QStringList{"001 11000-27500-H-3/4 (D)", "002 11100-27500-V-3/4 (D)"}));
-  EXPECT_EQ(editor->lbTransponderList->currentRow(), 0);
+  EXPECT_EQ(CurrentRow(editor->lbTransponderList), 0);
   EXPECT_EQ(Rows(editor->lbManualAnalogChannelList),
             (QStringList{" 100  200  100 Ch0", " 101  201  101 Ch1", " 102  202  102 Ch2"}));
   EXPECT_EQ(editor->windowTitle(), "five.tpd");
   // No satellite row is selected yet: the last count is 0.
   EXPECT_EQ(editor->pnStatusInfo->text(),
             "All Satellites (5), All TPs(20), All define channels(3), Current satellite define chanenls(0)");
-  editor->lbSatelliteNameList->setCurrentRow(0);
+  SetCurrentRow(editor->lbSatelliteNameList, 0);
   editor->lbSatelliteNameListMouseDown(Qt::LeftButton, {});
   EXPECT_TRUE(editor->pnStatusInfo->text().endsWith("Current satellite define chanenls(3)"));
 
@@ -325,17 +316,17 @@ TEST_F(EditorWindow, DropsReorderTheRowsAndTheirContent) {
   LoadFiveSatellites();
   editor->RefillTransponderList(3);  // S3: five transponders 11000..11400
   auto* tps = editor->lbTransponderList;
-  ASSERT_EQ(tps->count(), 5);
+  ASSERT_EQ(RowCount(tps), 5);
   auto order = [&] {
     std::vector<int> f;
-    for (int t = 0; t < tps->count(); ++t)
+    for (int t = 0; t < RowCount(tps); ++t)
       f.push_back((db().satellites[3].transponders[t].frequency - 11000) / 100);
     return f;
   };
   Select(tps, {1, 2});
   editor->lbTransponderListDragDrop(4);
   EXPECT_EQ(order(), (std::vector<int>{0, 3, 4, 1, 2}));
-  EXPECT_TRUE(tps->item(3)->text().startsWith("004 11100-"));
+  EXPECT_TRUE(RowText(tps, 3).startsWith("004 11100-"));
 
   editor->RefillTransponderList(3);
   Select(tps, {3});
@@ -391,14 +382,14 @@ TEST_F(EditorWindow, DeleteAndSortsRefillTheLists) {
 
   Select(editor->lbTransponderList, {0, 1, 2, 3});
   editor->DeleteTpClick();
-  EXPECT_EQ(editor->lbTransponderList->count(), 0);
+  EXPECT_EQ(RowCount(editor->lbTransponderList), 0);
   // Commands on an empty list do nothing (and do not fail).
   editor->DeleteTpClick();
   editor->Sortbyfrequency1Click();
   editor->pmEditTransponderClick();
   editor->Delete2Click();
   editor->Edit2Click();
-  EXPECT_EQ(editor->lbTransponderList->count(), 0);
+  EXPECT_EQ(RowCount(editor->lbTransponderList), 0);
 }
 
 TEST_F(EditorWindow, PasteAppendsUpTo120Transponders) {
@@ -412,11 +403,11 @@ TEST_F(EditorWindow, PasteAppendsUpTo120Transponders) {
   editor->CopyAllTPs1Click();
   editor->RefillTransponderList(0);
   editor->PasteTPs1Click();
-  EXPECT_EQ(editor->lbTransponderList->count(), 120);
-  EXPECT_EQ(editor->lbTransponderList->item(110)->text(), "111 12000-22000-V-2/3 (D)");
+  EXPECT_EQ(RowCount(editor->lbTransponderList), 120);
+  EXPECT_EQ(RowText(editor->lbTransponderList, 110), "111 12000-22000-V-2/3 (D)");
   EXPECT_FALSE(target.transponders[110].channels[0].used());
   editor->PasteTPs1Click();
-  EXPECT_EQ(editor->lbTransponderList->count(), 120);
+  EXPECT_EQ(RowCount(editor->lbTransponderList), 120);
 
   // Add on a full transponder list shows no dialog.
   Drive([](QDialog&) { ADD_FAILURE() << "no dialog expected"; });
@@ -437,9 +428,9 @@ TEST_F(EditorWindow, RecordDialogsThroughTheEditor) {
   editor->pmEditTransponderClick();
   EXPECT_EQ(dialogsShown, 1);
   EXPECT_EQ(db().satellites[0].transponders[0].frequency, 0);
-  EXPECT_EQ(editor->lbTransponderList->item(0)->text(), "001     0-    0-H-Radio (A)");
+  EXPECT_EQ(RowText(editor->lbTransponderList, 0), "001     0-    0-H-Radio (A)");
   // Its channels now read as analog ones.
-  EXPECT_EQ(editor->lbManualAnalogChannelList->item(0)->text(), "L(100) R(200) ? Ch0");
+  EXPECT_EQ(RowText(editor->lbManualAnalogChannelList, 0), "L(100) R(200) ? Ch0");
 
   // Add an analog channel: "x" gives the default 720, the name is cut to what the file holds.
   Drive([](QDialog& d) {
@@ -453,10 +444,10 @@ TEST_F(EditorWindow, RecordDialogsThroughTheEditor) {
   EXPECT_EQ(added.videoPid, 720);
   EXPECT_EQ(added.audioPid, 720);
   EXPECT_EQ(added.name.size(), 27u);
-  EXPECT_EQ(editor->lbManualAnalogChannelList->count(), 4);
+  EXPECT_EQ(RowCount(editor->lbManualAnalogChannelList), 4);
 
   // Satellite: -5 is kept as its 32-bit pattern; a cancelled dialog changes nothing.
-  editor->lbSatelliteNameList->setCurrentRow(1);
+  SetCurrentRow(editor->lbSatelliteNameList, 1);
   Drive([](QDialog& d) {
     auto& dlg = dynamic_cast<TfrmEditSatelliteInfomation&>(d);
     EXPECT_EQ(dlg.edEastDegree->text(), "2.0");
@@ -467,7 +458,7 @@ TEST_F(EditorWindow, RecordDialogsThroughTheEditor) {
   editor->Edit1Click();
   EXPECT_EQ(db().satellites[1].eastPosition, 192u);
   EXPECT_EQ(db().satellites[1].diseqc, -5);
-  EXPECT_EQ(editor->lbSatelliteNameList->item(1)->text(), "002 S1(19.2 E)");
+  EXPECT_EQ(RowText(editor->lbSatelliteNameList, 1), "002 S1(19.2 E)");
   Drive([](QDialog& d) {
     dynamic_cast<TfrmEditSatelliteInfomation&>(d).btnEditSatelliteInfomationCancel->click();
   });
@@ -483,7 +474,7 @@ TEST_F(EditorWindow, RecordDialogsThroughTheEditor) {
     dlg.btnEditSatelliteInfomationSave->click();
   });
   editor->Add3Click();
-  EXPECT_EQ(editor->lbSatelliteNameList->item(5)->text(), "006 New(13.0 E)");
+  EXPECT_EQ(RowText(editor->lbSatelliteNameList, 5), "006 New(13.0 E)");
   EXPECT_EQ(db().satellites[5].eastPosition, 130u);
 }
 
@@ -525,8 +516,8 @@ TEST_F(EditorWindow, InternetDownloadFetchesTheMarkedListingsAndImportsThem) {
   EXPECT_FALSE(fs::exists("import/b.sdx"));
   EXPECT_FALSE(fs::exists("import/c.sdx"));  // 404: nothing written, nothing said
   EXPECT_TRUE(prompts.Messages().isEmpty()) << prompts.Messages().join("; ").toStdString();
-  ASSERT_GT(editor->lbSatelliteNameList->count(), 0);
-  EXPECT_TRUE(editor->lbSatelliteNameList->item(0)->text().startsWith("001 Turksat 3A("));
+  ASSERT_GT(RowCount(editor->lbSatelliteNameList), 0);
+  EXPECT_TRUE(RowText(editor->lbSatelliteNameList, 0).startsWith("001 Turksat 3A("));
 
   // Cancel: nothing marked, nothing fetched or imported, the caption stays.
   LoadFiveSatellites();
@@ -534,7 +525,7 @@ TEST_F(EditorWindow, InternetDownloadFetchesTheMarkedListingsAndImportsThem) {
   Drive([](QDialog& d) { dynamic_cast<TfrmSelectSatelliteList&>(d).Button3->click(); });
   editor->Button2Click();
   EXPECT_TRUE(captions.isEmpty());
-  EXPECT_EQ(editor->lbSatelliteNameList->count(), 5);
+  EXPECT_EQ(RowCount(editor->lbSatelliteNameList), 5);
 }
 
 // ---- Undo and redo, unsaved edits, keyboard, size
@@ -582,7 +573,7 @@ TEST_F(EditorWindow, EveryCommandIsOneStepThatUndoAndRedoTakeBackAndRepeat) {
     edit->setText(text);
   };
   const Step steps[] = {
-      {"Edit satellite", [](EditorWindow& t) { t.editor->lbSatelliteNameList->setCurrentRow(2); },
+      {"Edit satellite", [](EditorWindow& t) { SetCurrentRow(t.editor->lbSatelliteNameList, 2); },
        [&](EditorWindow& t) {
          t.Drive([&](QDialog& d) { setText(d, "edName", "Renamed"), ClickSave(d); });
          t.editor->Edit1Click();
@@ -661,7 +652,7 @@ TEST_F(EditorWindow, EveryCommandIsOneStepThatUndoAndRedoTakeBackAndRepeat) {
          t.editor->RefillTransponderList(1);
        },
        [](EditorWindow& t) { t.editor->PasteTPs1Click(); }},
-      {"Edit channel", [](EditorWindow& t) { t.editor->lbManualAnalogChannelList->setCurrentRow(1); },
+      {"Edit channel", [](EditorWindow& t) { SetCurrentRow(t.editor->lbManualAnalogChannelList, 1); },
        [&](EditorWindow& t) {
          t.Drive([&](QDialog& d) { setText(d, "edChannelName", "Edited"), ClickSave(d); });
          t.editor->Edit2Click();
@@ -698,12 +689,12 @@ TEST_F(EditorWindow, EveryCommandIsOneStepThatUndoAndRedoTakeBackAndRepeat) {
     editor->undoStack->undo();
     EXPECT_TRUE(db() == *before);
     EXPECT_EQ(Rows(editor->lbSatelliteNameList).size(), static_cast<int>(editor->satelliteRowSlots().size()));
-    EXPECT_EQ(editor->lbTransponderList->count(),
+    EXPECT_EQ(RowCount(editor->lbTransponderList),
               orvane::editor::TransponderRowCount(db().satellites[editor->currentSatellite()]));
     EXPECT_EQ(editor->Redo1->text(), QStringLiteral("Redo ") + step.name);
     editor->undoStack->redo();
     EXPECT_TRUE(db() == *after);
-    EXPECT_EQ(editor->lbManualAnalogChannelList->count(),
+    EXPECT_EQ(RowCount(editor->lbManualAnalogChannelList),
               orvane::editor::ChannelRowCount(
                   db().satellites[editor->currentSatellite()].transponders[editor->currentTransponder()]));
   }
@@ -711,22 +702,22 @@ TEST_F(EditorWindow, EveryCommandIsOneStepThatUndoAndRedoTakeBackAndRepeat) {
 
 TEST_F(EditorWindow, UndoKeepsTheCurrentSatelliteAndTransponderWhereTheyStillExist) {
   LoadFiveSatellites();
-  editor->lbSatelliteNameList->setCurrentRow(4);
+  SetCurrentRow(editor->lbSatelliteNameList, 4);
   editor->lbSatelliteNameListMouseDown(Qt::LeftButton, {});
-  editor->lbTransponderList->setCurrentRow(5);
+  SetCurrentRow(editor->lbTransponderList, 5);
   editor->lbTransponderListMouseDown(Qt::LeftButton, {});
   Select(editor->lbTransponderList, {3, 4, 5});
   editor->DeleteTpClick();
-  ASSERT_EQ(editor->lbTransponderList->count(), 3);
+  ASSERT_EQ(RowCount(editor->lbTransponderList), 3);
   editor->RefillTransponderList(0);  // the user looks elsewhere meanwhile
   editor->undoStack->undo();
   EXPECT_EQ(editor->currentSatellite(), 4);
-  EXPECT_EQ(editor->lbSatelliteNameList->currentRow(), 4);
+  EXPECT_EQ(CurrentRow(editor->lbSatelliteNameList), 4);
   EXPECT_EQ(editor->currentTransponder(), 5);
-  EXPECT_EQ(editor->lbTransponderList->count(), 6);
+  EXPECT_EQ(RowCount(editor->lbTransponderList), 6);
   editor->undoStack->redo();  // transponder 5 is gone again: the last row that is left
   EXPECT_EQ(editor->currentTransponder(), 2);
-  EXPECT_EQ(editor->lbTransponderList->currentRow(), 2);
+  EXPECT_EQ(CurrentRow(editor->lbTransponderList), 2);
 }
 
 TEST_F(EditorWindow, UnsavedEditsAreMarkedAndSavingOverAFileKeepsThePreviousOne) {
@@ -866,10 +857,10 @@ TEST_F(ShownEditor, KeysReachTheCommands) {
   EXPECT_EQ(Rows(editor->lbSatelliteNameList).size(), 4);
   Select(editor->lbManualAnalogChannelList, {0});
   QTest::keyClick(editor->lbManualAnalogChannelList, Qt::Key_Delete);
-  EXPECT_EQ(editor->lbManualAnalogChannelList->count(), 2);
+  EXPECT_EQ(RowCount(editor->lbManualAnalogChannelList), 2);
   Select(editor->lbTransponderList, {1});
   QTest::keyClick(editor->lbTransponderList, Qt::Key_Delete);
-  EXPECT_EQ(editor->lbTransponderList->count(), 1);
+  EXPECT_EQ(RowCount(editor->lbTransponderList), 1);
 
   // The Menu key and Shift+F10 open the list's pop-up menu, selecting row 0 as the right button does.
   struct Case {
@@ -888,25 +879,25 @@ TEST_F(ShownEditor, KeysReachTheCommands) {
       else
         editor->lbSatelliteNameListMouseDown(Qt::RightButton, {});
       ASSERT_NE(editor->lastPopupMenu(), c.menu);
-      ASSERT_GT(c.list->count(), 0);
+      ASSERT_GT(RowCount(c.list), 0);
       c.list->clearSelection();
       QTest::keyClick(c.list, key, mods);
       EXPECT_EQ(editor->lastPopupMenu(), c.menu);
-      EXPECT_TRUE(c.list->item(0)->isSelected());
+      EXPECT_TRUE(IsSelected(c.list, 0));
     }
   }
 
   // Ctrl+Z and Ctrl+Y (and Ctrl+Shift+Z) undo and redo.
-  const int rows = editor->lbSatelliteNameList->count();
+  const int rows = RowCount(editor->lbSatelliteNameList);
   QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
   QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
   QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(editor->lbSatelliteNameList->count(), rows + 1);
+  EXPECT_EQ(RowCount(editor->lbSatelliteNameList), rows + 1);
   QTest::keyClick(editor, Qt::Key_Y, Qt::ControlModifier);
-  EXPECT_EQ(editor->lbSatelliteNameList->count(), rows);
+  EXPECT_EQ(RowCount(editor->lbSatelliteNameList), rows);
   QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
   QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(editor->lbSatelliteNameList->count(), rows);
+  EXPECT_EQ(RowCount(editor->lbSatelliteNameList), rows);
 
   // Ctrl+O and Ctrl+S open the file dialogs.
   prompts.log.clear();
@@ -962,8 +953,8 @@ TEST_F(EditorWindow, ListsGrowWithTheWindowAndLongRowsCanBeScrolledToTheirEnd) {
   QApplication::processEvents();
   EXPECT_EQ(editor->lbTransponderList->geometry(), designed);
   auto* sats = editor->lbSatelliteNameList;
-  ASSERT_EQ(sats->count(), 5);
-  const QString longRow = sats->item(3)->text();
+  ASSERT_EQ(RowCount(sats), 5);
+  const QString longRow = RowText(sats, 3);
   ASSERT_TRUE(longRow.endsWith("(359.9 E)"));
   const int needed = sats->fontMetrics().horizontalAdvance(longRow);
   EXPECT_GE(sats->horizontalScrollBar()->maximum() + sats->viewport()->width(), needed);
@@ -981,18 +972,14 @@ TEST_F(EditorWindow, SelectDuplicatesMarksTheRepeatedTranspondersForDelete) {
   sat.transponders[2] = {11002, 27500, 1, 3, {}};  // other polarity
   sat.transponders[3] = {10999, 22000, 0, 3, {}};  // repeats row 0
   editor->RefillTransponderList(2);
-  editor->lbTransponderList->setCurrentRow(2);
+  SetCurrentRow(editor->lbTransponderList, 2);
   editor->SelectDuplicates1Click();
-  QList<int> selected;
-  for (auto* item : editor->lbTransponderList->selectedItems())
-    selected << editor->lbTransponderList->row(item);
-  std::sort(selected.begin(), selected.end());
-  EXPECT_EQ(selected, (QList<int>{1, 3}));
+  EXPECT_EQ(SelectedRows(editor->lbTransponderList), (QList<int>{1, 3}));
   EXPECT_TRUE(prompts.Messages().isEmpty());
   editor->DeleteTpClick();
-  EXPECT_EQ(editor->lbTransponderList->count(), 2);
+  EXPECT_EQ(RowCount(editor->lbTransponderList), 2);
   editor->undoStack->undo();
-  EXPECT_EQ(editor->lbTransponderList->count(), 4);
+  EXPECT_EQ(RowCount(editor->lbTransponderList), 4);
   EXPECT_EQ(editor->SelectDuplicates1->text(), "Select duplicates");
   if (const char* dir = std::getenv("ORVANE_SHOTS")) {
     const QString shots = QString::fromLocal8Bit(dir);
@@ -1019,9 +1006,9 @@ TEST_F(ShownEditor, FindBarOpensUnderTheListsAndAMatchBecomesCurrent) {
   editor->findBar->field->setText("Ch2");
   QTest::keyClick(editor, Qt::Key_F3);
   EXPECT_EQ(editor->currentSatellite(), 0);
-  EXPECT_EQ(editor->lbSatelliteNameList->currentRow(), 0);
-  EXPECT_EQ(editor->lbManualAnalogChannelList->currentRow(), 2);
-  EXPECT_TRUE(editor->lbManualAnalogChannelList->item(2)->isSelected());
+  EXPECT_EQ(CurrentRow(editor->lbSatelliteNameList), 0);
+  EXPECT_EQ(CurrentRow(editor->lbManualAnalogChannelList), 2);
+  EXPECT_TRUE(IsSelected(editor->lbManualAnalogChannelList, 2));
 
   // After a change of the model the next search looks again: a transponder of S3 found by frequency.
   Select(editor->lbSatelliteNameList, {0});
@@ -1029,8 +1016,8 @@ TEST_F(ShownEditor, FindBarOpensUnderTheListsAndAMatchBecomesCurrent) {
   editor->findBar->field->setText("11400 H");
   QTest::keyClick(editor, Qt::Key_F3);
   EXPECT_EQ(editor->currentSatellite(), 2);
-  EXPECT_EQ(editor->lbSatelliteNameList->currentRow(), 2);
-  EXPECT_EQ(editor->lbTransponderList->currentRow(), 4);
+  EXPECT_EQ(CurrentRow(editor->lbSatelliteNameList), 2);
+  EXPECT_EQ(CurrentRow(editor->lbTransponderList), 4);
   EXPECT_EQ(editor->currentTransponder(), 4);
   if (const char* dir = std::getenv("ORVANE_SHOTS"))
     editor->grab().save(QString::fromLocal8Bit(dir) + "/editor-find.png");

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QUndoStack>
 #include <chrono>
@@ -165,7 +164,7 @@ int main(int argc, char** argv) {
       [&] {
         restore();
         auto* list = editor->lbSatelliteNameList;
-        for (int r = 0; r < 100; ++r) list->item(r * 3 / 2)->setSelected(true);
+        for (int r = 0; r < 100; ++r) list->SetRowSelected(r * 3 / 2, true);
       },
       [&] { editor->lbSatelliteNameListDragDrop(20); });
   Report(
@@ -173,14 +172,14 @@ int main(int argc, char** argv) {
       [&] {
         restore();
         auto* list = editor->lbTransponderList;
-        for (int r = 0; r < 100; ++r) list->item(r)->setSelected(true);
+        for (int r = 0; r < 100; ++r) list->SetRowSelected(r, true);
       },
       [&] { editor->lbTransponderListDragDrop(110); });
   Report(
       "delete 100 selected satellite rows", runs,
       [&] {
         restore();
-        for (int r = 0; r < 100; ++r) editor->lbSatelliteNameList->item(r)->setSelected(true);
+        for (int r = 0; r < 100; ++r) editor->lbSatelliteNameList->SetRowSelected(r, true);
       },
       [&] { editor->Delete1Click(); });
 
@@ -197,14 +196,14 @@ int main(int argc, char** argv) {
         if (b->text() == QStringLiteral("Save")) b->click();
     });
   };
-  auto selectRows = [](QListWidget* list, int from, int count) {
+  auto selectRows = [](OrvaneListBox* list, int from, int count) {
     list->clearSelection();
-    for (int r = from; r < from + count && r < list->count(); ++r) list->item(r)->setSelected(true);
+    for (int r = from; r < from + count && r < list->RowCount(); ++r) list->SetRowSelected(r, true);
   };
   {
     auto driver = saveDialogs(QStringLiteral("Renamed satellite"));
     ReportStep(
-        "Edit satellite", runs, [&] { restore(), editor->lbSatelliteNameList->setCurrentRow(7); },
+        "Edit satellite", runs, [&] { restore(), editor->lbSatelliteNameList->SetCurrentRow(7); },
         [&] { editor->Edit1Click(); }, stack, held);
     ReportStep(
         "Add satellite (155 there)", runs,
@@ -264,7 +263,7 @@ int main(int argc, char** argv) {
   {
     auto driver = saveDialogs(QStringLiteral("999"));
     ReportStep(
-        "Edit channel", runs, [&] { restore(), editor->lbManualAnalogChannelList->setCurrentRow(5); },
+        "Edit channel", runs, [&] { restore(), editor->lbManualAnalogChannelList->SetCurrentRow(5); },
         [&] { editor->Edit2Click(); }, stack, held);
     ReportStep(
         "Add channel (31 there)", runs,
@@ -306,7 +305,7 @@ int main(int argc, char** argv) {
                 static_cast<double>(editor->UndoHistoryBytes()) / (1024.0 * 1024.0), ms);
   };
   auto onSatellite = [&](int i) {
-    editor->lbSatelliteNameList->setCurrentRow(i % kSatelliteSlots);
+    editor->lbSatelliteNameList->SetCurrentRow(i % kSatelliteSlots);
     editor->lbSatelliteNameListMouseDown(Qt::LeftButton, {});
   };
   history("100 x Delete 100 transponders (each satellite)", [&](int i) {
@@ -331,7 +330,7 @@ int main(int argc, char** argv) {
         if (b->text() == QStringLiteral("Save")) b->click();
     });
     history("100 x Edit channel", [&](int i) {
-      editor->lbManualAnalogChannelList->setCurrentRow(i % kChannelSlots);
+      editor->lbManualAnalogChannelList->SetCurrentRow(i % kChannelSlots);
       editor->Edit2Click();
     });
   }
