@@ -16,11 +16,35 @@ bool IsRow(const QModelIndex& index, int rows) {
 
 }  // namespace
 
+void RecordListModel::RowChanged(int row) {
+  if (row < 0 || row >= rowCount()) return;
+  const QModelIndex i = index(row);
+  emit dataChanged(i, i, {Qt::DisplayRole});
+}
+
+int LeadingSlotsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+bool LeadingSlotsModel::IsListedRow(const QModelIndex& index) const { return IsRow(index, rows_); }
+
+void LeadingSlotsModel::Clear() {
+  beginResetModel();
+  rows_ = 0;
+  endResetModel();
+}
+
+void LeadingSlotsModel::AppendRows(int count) {
+  count = std::min(count, slotCount_ - rows_);
+  if (count <= 0) return;
+  beginInsertRows({}, rows_, rows_ + count - 1);
+  rows_ += count;
+  endInsertRows();
+}
+
 // ---- Satellites
 // ---------------------------------------------------------------------------------------------
 
 SatelliteListModel::SatelliteListModel(const DATABASESATELLITETABLE& db, QObject* parent)
-    : QAbstractListModel(parent), db_(db) {}
+    : RecordListModel(db, parent) {}
 
 int SatelliteListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rowSlots_.size());
@@ -52,24 +76,14 @@ void SatelliteListModel::AppendRow(int slot) {
   endInsertRows();
 }
 
-void SatelliteListModel::RowChanged(int row) {
-  if (row < 0 || row >= rowCount()) return;
-  const QModelIndex i = index(row);
-  emit dataChanged(i, i, {Qt::DisplayRole});
-}
-
 // ---- Transponders
 // -------------------------------------------------------------------------------------------
 
 TransponderListModel::TransponderListModel(const DATABASESATELLITETABLE& db, QObject* parent)
-    : QAbstractListModel(parent), db_(db) {}
-
-int TransponderListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : rows_;
-}
+    : LeadingSlotsModel(db, kTransponderSlots, parent) {}
 
 QVariant TransponderListModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !IsRow(index, rows_)) return {};
+  if (role != Qt::DisplayRole || !IsListedRow(index)) return {};
   const auto& sat = db_.satellites[static_cast<std::size_t>(satellite_)];
   return orvane::text::FromLatin1(
       TransponderRow(index.row(), sat.transponders[static_cast<std::size_t>(index.row())]));
@@ -82,42 +96,18 @@ void TransponderListModel::ShowSatellite(int slot) {
   endResetModel();
 }
 
-void TransponderListModel::Clear() {
-  beginResetModel();
-  rows_ = 0;
-  endResetModel();
-}
-
-void TransponderListModel::AppendRows(int count) {
-  count = std::min(count, kTransponderSlots - rows_);
-  if (count <= 0) return;
-  beginInsertRows({}, rows_, rows_ + count - 1);
-  rows_ += count;
-  endInsertRows();
-}
-
-void TransponderListModel::RowChanged(int row) {
-  if (row < 0 || row >= rows_) return;
-  const QModelIndex i = index(row);
-  emit dataChanged(i, i, {Qt::DisplayRole});
-}
-
 // ---- Channels
 // -------------------------------------------------------------------------------------------------
 
 ChannelListModel::ChannelListModel(const DATABASESATELLITETABLE& db, QObject* parent)
-    : QAbstractListModel(parent), db_(db) {}
+    : LeadingSlotsModel(db, kChannelSlots, parent) {}
 
 const DATABASETRANSPONDERINFO& ChannelListModel::Transponder() const {
   return db_.satellites[static_cast<std::size_t>(satellite_)].transponders[static_cast<std::size_t>(transponder_)];
 }
 
-int ChannelListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : rows_;
-}
-
 QVariant ChannelListModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !IsRow(index, rows_)) return {};
+  if (role != Qt::DisplayRole || !IsListedRow(index)) return {};
   const auto& tp = Transponder();
   return orvane::text::FromLatin1(ChannelRow(tp.channels[static_cast<std::size_t>(index.row())], tp.analog()));
 }
@@ -128,26 +118,6 @@ void ChannelListModel::ShowTransponder(int satelliteSlot, int transponderSlot) {
   transponder_ = std::clamp(transponderSlot, 0, kTransponderSlots - 1);
   rows_ = ChannelRowCount(Transponder());
   endResetModel();
-}
-
-void ChannelListModel::Clear() {
-  beginResetModel();
-  rows_ = 0;
-  endResetModel();
-}
-
-void ChannelListModel::AppendRows(int count) {
-  count = std::min(count, kChannelSlots - rows_);
-  if (count <= 0) return;
-  beginInsertRows({}, rows_, rows_ + count - 1);
-  rows_ += count;
-  endInsertRows();
-}
-
-void ChannelListModel::RowChanged(int row) {
-  if (row < 0 || row >= rows_) return;
-  const QModelIndex i = index(row);
-  emit dataChanged(i, i, {Qt::DisplayRole});
 }
 
 }  // namespace orvane::editor

@@ -11,7 +11,37 @@
 
 namespace orvane::editor {
 
-class SatelliteListModel : public QAbstractListModel {
+// What the three lists share: the database they show and the repainting of one row.
+class RecordListModel : public QAbstractListModel {
+ public:
+  // The record of `row` has changed.
+  void RowChanged(int row);
+
+ protected:
+  RecordListModel(const DATABASESATELLITETABLE& db, QObject* parent) : QAbstractListModel(parent), db_(db) {}
+  const DATABASESATELLITETABLE& db_;
+};
+
+// A list whose rows are the first slots of a table of `slotCount` (the transponders of a satellite, the
+// channels of a transponder).
+class LeadingSlotsModel : public RecordListModel {
+ public:
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  void Clear();
+  // The next `count` slots become rows as well (records added or pasted).
+  void AppendRows(int count);
+
+ protected:
+  LeadingSlotsModel(const DATABASESATELLITETABLE& db, int slotCount, QObject* parent)
+      : RecordListModel(db, parent), slotCount_(slotCount) {}
+  bool IsListedRow(const QModelIndex& index) const;
+  int rows_ = 0;
+
+ private:
+  int slotCount_;
+};
+
+class SatelliteListModel : public RecordListModel {
   Q_OBJECT
 
  public:
@@ -29,60 +59,44 @@ class SatelliteListModel : public QAbstractListModel {
   void Clear() { ShowRows({}); }
   // A row for `slot` after the last one (a satellite added); the rows before it keep their selection.
   void AppendRow(int slot);
-  // The record of `row` has changed.
-  void RowChanged(int row);
 
  private:
-  const DATABASESATELLITETABLE& db_;
   std::vector<int> rowSlots_;
 };
 
-class TransponderListModel : public QAbstractListModel {
+class TransponderListModel : public LeadingSlotsModel {
   Q_OBJECT
 
  public:
   explicit TransponderListModel(const DATABASESATELLITETABLE& db, QObject* parent = nullptr);
 
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
   int Satellite() const { return satellite_; }
   // The listed transponders of satellite `slot` (TransponderRowCount).
   void ShowSatellite(int slot);
-  void Clear();
-  // The next `count` slots of the satellite become rows as well (transponders added or pasted).
-  void AppendRows(int count);
-  void RowChanged(int row);
 
  private:
-  const DATABASESATELLITETABLE& db_;
   int satellite_ = 0;
-  int rows_ = 0;
 };
 
-class ChannelListModel : public QAbstractListModel {
+class ChannelListModel : public LeadingSlotsModel {
   Q_OBJECT
 
  public:
   explicit ChannelListModel(const DATABASESATELLITETABLE& db, QObject* parent = nullptr);
 
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   // The channels read as analog or digital as their transponder is now.
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
   // The listed channels of transponder `transponderSlot` of satellite `satelliteSlot` (ChannelRowCount).
   void ShowTransponder(int satelliteSlot, int transponderSlot);
-  void Clear();
-  void AppendRows(int count);
-  void RowChanged(int row);
 
  private:
   const DATABASETRANSPONDERINFO& Transponder() const;
 
-  const DATABASESATELLITETABLE& db_;
   int satellite_ = 0;
   int transponder_ = 0;
-  int rows_ = 0;
 };
 
 }  // namespace orvane::editor
